@@ -1,0 +1,54 @@
+#include "platform/file_time.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+bool toLocalTime(int64_t epochSeconds, LocalTime* out) {
+    time_t t = static_cast<time_t>(epochSeconds);
+    struct tm tmv {};
+    if (!localtime_r(&t, &tmv)) return false;
+    out->year = static_cast<unsigned>(tmv.tm_year + 1900);
+    out->month = static_cast<unsigned>(tmv.tm_mon + 1);
+    out->day = static_cast<unsigned>(tmv.tm_mday);
+    out->hour = static_cast<unsigned>(tmv.tm_hour);
+    out->minute = static_cast<unsigned>(tmv.tm_min);
+    // A leap second (60) is folded into 59 so the DOS half-second count stays in range.
+    out->second = static_cast<unsigned>(tmv.tm_sec > 59 ? 59 : tmv.tm_sec);
+    return true;
+}
+
+bool toDosDateTime(const LocalTime& t, uint16_t* date, uint16_t* time) {
+    if (t.year < 1980 || t.year > 2107) return false;
+    *date = static_cast<uint16_t>(((t.year - 1980) << 9) | (t.month << 5) | t.day);
+    *time = static_cast<uint16_t>((t.hour << 11) | (t.minute << 5) | (t.second / 2));
+    return true;
+}
+
+bool readOpenedFileStatus(const char* path, FileStatus* out) {
+    int fd;
+    do {
+        fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    if (ok) {
+        out->size = static_cast<uint64_t>(st.st_size);
+        out->lastWrite = static_cast<int64_t>(st.st_mtime);
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool readLastWriteDos(const char* path, uint16_t* date, uint16_t* time) {
+    FileStatus st;
+    LocalTime lt;
+    return readOpenedFileStatus(path, &st) && toLocalTime(st.lastWrite, &lt) && toDosDateTime(lt, date, time);
+}
+
+} // namespace platform
