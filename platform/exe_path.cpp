@@ -14,6 +14,8 @@ std::string executableDir() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string fileBesideExecutable(const char* fileName) { return executableDir() + fileName; }
+std::string fileBesideExecutable(const char* fileName) {
+    return executableDir() + fileName;
+}
 
 } // namespace platform

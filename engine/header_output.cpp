@@ -1,0 +1,122 @@
+#include "engine/header_output.h"
+
+#include <cstdarg>
+#include <cstring>
+
+#include "engine/file_io.h"
+
+namespace {
+
+// Formats one piece of text and stores every line feed as CR LF.
+void textPrintf(std::FILE* f, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void textPrintf(std::FILE* f, const char* format, ...) {
+    if (!f) return;
+    char text[2048];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (n < 0) return;
+    std::size_t len =
+        static_cast<std::size_t>(n) < sizeof text ? static_cast<std::size_t>(n) : sizeof text - 1;
+    char out[2 * sizeof text];
+    std::size_t o = 0;
+    for (std::size_t i = 0; i < len; ++i) {
+        if (text[i] == '\n') out[o++] = '\r';
+        out[o++] = text[i];
+    }
+    engineFileOps().write(out, o, f);
+}
+
+// Copies at most size-1 bytes and always terminates.
+void copyCapped(char* dst, std::size_t size, const char* src) {
+    std::size_t n = std::strlen(src);
+    if (n >= size) n = size - 1;
+    std::memcpy(dst, src, n);
+    dst[n] = '\0';
+}
+
+} // namespace
+
+void sanitiseIdentifier(char* text) {
+    for (unsigned char* p = reinterpret_cast<unsigned char*>(text); *p; ++p) {
+        switch (*p) {
+        case '!':
+        case '#':
+        case '$':
+        case '%':
+        case '&':
+        case '+':
+        case '-':
+        case '.':
+        case '/':
+        case ':':
+        case '=':
+        case '?':
+        case '@':
+        case '\\':
+        case '~':
+            *p = '_';
+            break;
+        default:
+            if (*p >= 'a' && *p <= 'z') *p = static_cast<unsigned char>(*p - 'a' + 'A');
+        }
+    }
+}
+
+void trimControlTail(char* text) {
+    std::size_t n = std::strlen(text);
+    if (n > 0 && static_cast<unsigned char>(text[n - 1]) >= 0x01 &&
+        static_cast<unsigned char>(text[n - 1]) <= 0x1F)
+        text[n - 1] = '\0';
+}
+
+void archiveFileName(const BuildJob* job, char out[kNameBufferSize]) {
+    std::memset(out, 0, kNameBufferSize);
+    if (std::strchr(job->archiveName, '.')) {
+        copyCapped(out, kNameBufferSize, job->archiveName);
+    } else {
+        std::snprintf(out, kNameBufferSize, "%s.bxa", job->baseName);
+    }
+}
+
+void writeOpeningComment(BuildJob* job, const char* archiveFile) {
+    textPrintf(job->headerFile, "/*\n *\t'%s' FILE ID Header\n */\n\n", archiveFile);
+}
+
+void writeMemberLine(BuildJob* job) {
+    if (!job->headerFile) return;
+    const BuildRecord& rec = job->list[job->current];
+    // The name part must stay inside the path, whatever offset the table carried.
+    std::size_t pathLen = strnlen(rec.path, kNameBufferSize);
+    const char* name = rec.nameOffset <= pathLen ? rec.path + rec.nameOffset : "";
+    const char* prefix = job->prefix ? job->prefix : "";
+    char fileId[kIdBufferSize];
+    char comment[kIdBufferSize];
+    std::snprintf(fileId, sizeof fileId, "%s%s", prefix, name);
+    std::snprintf(comment, sizeof comment, "%s%s", prefix, name);
+    sanitiseIdentifier(fileId);
+    textPrintf(job->headerFile, "#define %s\t(%d) \t/* %s */\n", fileId, static_cast<int>(rec.index),
+               comment);
+}
+
+void writeClosingBlock(BuildJob* job) {
+    if (!job->headerFile) return;
+    char name[kIdBufferSize];
+    copyCapped(name, sizeof name, job->archiveName);
+    sanitiseIdentifier(name);
+    textPrintf(job->headerFile,
+               "\n/* number of inside files */\n#define %s_NUM_FILES\t(%d)\n/*\n"
+               " * It uses for calculation macros, such as \"size of BXA partition \n"
+               " * information\".\n"
+               " * zyn_qsdf.h : QSDF_CALC_PTINFO_SIZE or QSDF_CALC_PTINFO_FMGL_SIZE\n */\n",
+               name, static_cast<int>(job->entryCount));
+}
+
+void writeLogLine(BuildJob* job) {
+    if (!job->logFile) return;
+    char name[kNameBufferSize];
+    archiveFileName(job, name);
+    trimControlTail(name);
+    textPrintf(job->logFile, "%s %d %d\n", name, 0, static_cast<int>(job->writeOffset));
+}

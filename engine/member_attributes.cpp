@@ -1,0 +1,26 @@
+#include "engine/member_attributes.h"
+
+#include <cstring>
+
+#include "platform/file_time.h"
+
+void attributeName(const char* path, unsigned char field[kAttrNameSize]) {
+    const char* name = path;
+    for (const char* p = path; *p; ++p) {
+        if (*p == '\\' || *p == '/') name = p + 1;
+    }
+    std::size_t n = std::strlen(name);
+    std::memcpy(field, name, n < kAttrNameSize ? n : kAttrNameSize);
+}
+
+int readMemberTimestamp(const char* path, uint16_t fields[6]) {
+    uint16_t date = 0, time = 0;
+    if (!platform::readLastWriteDos(path, &date, &time)) return 0;
+    fields[0] = static_cast<uint16_t>(1980 + (date >> 9));
+    fields[1] = static_cast<uint16_t>((date >> 5) & 15);
+    fields[2] = static_cast<uint16_t>(date & 31);
+    fields[3] = static_cast<uint16_t>(time >> 11);
+    fields[4] = static_cast<uint16_t>((time >> 5) & 63);
+    fields[5] = static_cast<uint16_t>((time & 31) * 2);
+    return 1;
+}

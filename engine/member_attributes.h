@@ -1,0 +1,14 @@
+#pragma once
+// Name and date of a member as its attribute record stores them.
+#include <cstdint>
+
+constexpr int kAttrNameSize = 32;
+constexpr int kAttrRecordSize = 48;
+
+// Copies the part behind the last '\\' or '/' (the whole path when neither occurs),
+// at most 32 bytes and without terminator, into the cleared field.
+void attributeName(const char* path, unsigned char field[kAttrNameSize]);
+
+// Local last-write time at two-second resolution: year, month, day, hour, minute, second.
+// Returns 0 (fields untouched) when the file cannot be opened or its time cannot be converted.
+int readMemberTimestamp(const char* path, uint16_t fields[6]);
