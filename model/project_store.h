@@ -7,12 +7,13 @@
 
 #include "engine/build_job.h"
 
-constexpr uint32_t kSlotCount = 65535;  // indexes 0 to 65534
-constexpr uint32_t kPathSize = 260;     // at most 259 characters
-constexpr uint32_t kFolderSize = 256;   // at most 255 characters
+constexpr uint32_t kSlotCount = 65535; // indexes 0 to 65534
+constexpr uint32_t kPathSize = 260;    // at most 259 characters
+constexpr uint32_t kFolderSize = 256;  // at most 255 characters
 constexpr uint32_t kFolderSlots = 10;
 constexpr size_t kSettingsSize = 2628;
 constexpr uint32_t kSettingsVersion = 0x10001;
+constexpr char kSettingsMagic[4] = {'C', 'R', 'V', 'N'};
 constexpr uint32_t kNoSlot = 0xFFFFFFFFu; // item data of a gap row
 
 enum HeaderNameMode : uint32_t { OnlyFileName = 0, CutOverlapping = 1, FullPath = 2 };
@@ -41,7 +42,7 @@ struct SettingsBlock {
 static_assert(sizeof(SettingsBlock) == kSettingsSize, "the settings block is saved byte for byte");
 
 class ProjectStore {
-public:
+  public:
     ProjectStore();
     virtual ~ProjectStore();
     ProjectStore(const ProjectStore&) = delete;
@@ -67,7 +68,9 @@ public:
 
     // Settings block. `image` holds kSettingsSize bytes in file order (little-endian).
     // LoadSettings applies an image only when it is whole and its magic and version match.
+    // Loaded folder paths are forced to end inside their 256 bytes; other values stay as read.
     void LoadSettings(const unsigned char* image, size_t size = kSettingsSize);
+    static bool IsSettingsImage(const unsigned char* image, size_t size); // whole, with our magic and version
     void SaveSettings(unsigned char* image) const;
     const SettingsBlock& Settings() const { return settings_; }
     uint32_t GetFolderCount() const { return settings_.folderCount; }
@@ -93,15 +96,15 @@ public:
     void SetFileIdPrefix(const char* prefix);
     static bool HasExtension(const char* name, const char* extension);
 
-    // Header-name modes.
+    // Header-name modes. A mode outside 0..2 counts as OnlyFileName.
     void UpdateNameOffsets();
-    static uint32_t FileNameOffset(const char* path); // behind the last '/' (see .cpp); ~0u for ""
+    static uint32_t FileNameOffset(const char* path); // behind the last '/'; 0 without one; ~0u for ""
 
     // Recomputes the name offsets, then fills `list` with one record per used slot
     // in index order. `highest` receives the highest used index. Returns the count.
     uint32_t MakeBuildList(BuildRecord* list, uint16_t* highest);
 
-private:
+  private:
     SettingsBlock settings_;
     EntrySlot entries_[kSlotCount];
     char archiveName_[kPathSize];
@@ -115,6 +118,9 @@ private:
     uint32_t jumpIndex_;
 
     void InitSettings();
+    void UpdateOnlyFileName();
+    void UpdateCutOverlapping();
+    void UpdateFullPath();
 };
 
 ProjectStore* GetProjectStore();
@@ -127,6 +133,7 @@ const char* SettingsFileName(); // "Corvane.ini"
 
 // The steps shared by the window's Start and `bxa pack` once the job exists:
 // build list, entry count, list, names, prefix, alignment, jobStart.
-// Returns the number of members (0 means nothing to build; the job is not started).
+// Null names are not passed on. Returns the number of members (0 means nothing to
+// build; the job is then not touched and not started).
 uint32_t PrepareBuildJob(ProjectStore* store, BuildJob* job, BuildRecord* list, const char* headerName,
                          const char* logName);
