@@ -35,11 +35,6 @@ TEST_F(EntryTable, StartsEmpty) {
     EXPECT_EQ(store->CountEntries(), 0u);
     EXPECT_EQ(store->GetEntryPath(0), nullptr);
     EXPECT_EQ(store->GetEntryPath(kSlotCount - 1), nullptr);
-    EXPECT_EQ(store->GetAlignment(), 2048u);
-    uint32_t position = 1, count = 1;
-    store->GetSelection(&position, &count);
-    EXPECT_EQ(position, 0u);
-    EXPECT_EQ(count, 0u);
 }
 
 TEST_F(EntryTable, RegisterFillsOnlyEmptySlots) {
@@ -150,25 +145,6 @@ TEST_F(EntryTable, MoveCarriesTheNameOffset) {
     EXPECT_TRUE(store->MoveEntries(2, 40, 1));
     EXPECT_EQ(store->GetSlot(40)->nameOffset, offset);
     EXPECT_TRUE(AllZero(store->GetSlot(2)));
-}
-
-TEST_F(EntryTable, SelectionWordsAreIndependent) {
-    store->SetSelection(3, 4);
-    store->SetSelFirstSlot(0xFFFFFFFFu);
-    store->SetJumpIndex(9);
-    uint32_t position = 0;
-    store->GetSelection(&position, nullptr);
-    EXPECT_EQ(position, 3u);
-    uint32_t count = 0;
-    store->GetSelection(nullptr, &count);
-    EXPECT_EQ(count, 4u);
-    EXPECT_EQ(store->GetSelFirstSlot(), 0xFFFFFFFFu);
-    EXPECT_EQ(store->GetJumpIndex(), 9u);
-}
-
-TEST(ProjectStoreGlobal, IsOneObject) {
-    ASSERT_NE(GetProjectStore(), nullptr);
-    EXPECT_EQ(GetProjectStore(), GetProjectStore());
 }
 
 } // namespace

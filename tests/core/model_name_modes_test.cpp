@@ -68,20 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HeaderNameModes, FileNameOffset) {
     EXPECT_EQ(ProjectStore::FileNameOffset("C:/snd/bgm01.qsd"), 7u);
-    EXPECT_EQ(ProjectStore::FileNameOffset("bgm01.qsd"), 0u);
-    EXPECT_EQ(ProjectStore::FileNameOffset("C:\\snd\\bgm01.qsd"), 0u);
-    EXPECT_EQ(ProjectStore::FileNameOffset("/"), 1u);
     EXPECT_EQ(ProjectStore::FileNameOffset(""), 0xFFFFFFFFu);
-}
-
-TEST(HeaderNameModes, FullPathResetsEarlierOffsets) {
-    auto store = std::make_unique<ProjectStore>();
-    ASSERT_TRUE(store->RegisterEntry("/a/b.qsd", 0));
-    store->UpdateNameOffsets();
-    EXPECT_EQ(store->GetSlot(0)->nameOffset, 3u);
-    store->SetHeaderNameMode(FullPath);
-    store->UpdateNameOffsets();
-    EXPECT_EQ(store->GetSlot(0)->nameOffset, 0u);
 }
 
 TEST(BuildList, OneRecordPerUsedSlotInIndexOrder) {

@@ -118,13 +118,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ForeignImage,
                                            ForeignCase{"OnlyTheHead", 8, 8, 0}),
                          [](const ::testing::TestParamInfo<ForeignCase>& info) { return info.param.name; });
 
-TEST(SettingsBlock, NullImagesAreIgnored) {
-    auto store = std::make_unique<ProjectStore>();
-    store->LoadSettings(nullptr, kSettingsSize);
-    store->SaveSettings(nullptr);
-    EXPECT_EQ(Save(*store), Save(*std::make_unique<ProjectStore>()));
-}
-
 TEST(SettingsBlock, HostileValuesStaySafe) {
     Image image(kSettingsSize, 'A'); // no terminator anywhere
     std::memcpy(image.data(), "CRVN", 4);
@@ -201,13 +194,6 @@ TEST(Folders, LongFoldersAreCutAndStillMatch) {
     store->SelectFolder(longFolder.c_str());
     EXPECT_EQ(store->GetFolderCount(), 1u);
     EXPECT_EQ(std::string(store->GetCurrentFolder()), longFolder.substr(0, 255));
-}
-
-TEST(Folders, IterationWithNoneUsed) {
-    auto store = std::make_unique<ProjectStore>();
-    EXPECT_EQ(store->GetFirstFolder(), nullptr);
-    EXPECT_EQ(store->Settings().folderCursor, 0u);
-    EXPECT_EQ(store->GetNextFolder(), nullptr);
 }
 
 } // namespace
