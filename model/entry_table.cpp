@@ -60,8 +60,8 @@ uint32_t ProjectStore::CountEntries() const {
 bool ProjectStore::MoveEntries(uint32_t source, uint32_t target, uint32_t count) {
     // Selections that start on a gap row and targets typed past the end arrive here
     // with indexes the table does not have; they must not move anything.
+    if (count == 0) return true; // an empty block moves nowhere, wherever it is
     if (!InTable(source, count) || !InTable(target, count)) return false;
-    if (count == 0) return true;
     for (uint32_t k = 0; k < count; ++k)
         if (entries_[target + k].used) return false;
 

@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, MoveEntriesTest,
                                            MoveCase{"GapRowSource", {0}, 0xFFFFFFFFu, 10, 1, false, {0}},
                                            MoveCase{"WrappingTarget", {0}, 0, 0xFFFFFFFFu, 2, false, {0}},
                                            MoveCase{"WrappingCount", {0}, 0, 5, 0xFFFFFFFFu, false, {0}},
-                                           MoveCase{"ZeroCountOutside", {0}, 0xFFFFFFFFu, 0, 0, false, {0}}),
+                                           MoveCase{"ZeroCountOutside", {0}, 0xFFFFFFFFu, 0, 0, true, {0}}),
                          [](const ::testing::TestParamInfo<MoveCase>& info) { return info.param.name; });
 
 TEST_F(EntryTable, MoveCarriesTheNameOffset) {
