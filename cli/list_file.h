@@ -1,0 +1,39 @@
+#pragma once
+// Where the members of `bxa pack` come from and the checks they pass before
+// anything is written.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Member {
+    uint32_t index;
+    std::string path;  // exactly as written
+    std::string where; // "LIST:LINE" or "argument N", for messages
+    uint64_t size = 0; // filled by checkMembers, with the file's identity
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
+// Parses a list file (see `bxa pack --help`). Indexes are range- and duplicate-checked;
+// the files themselves are not looked at. False with `error` set at the first problem.
+bool readListFile(const std::string& listPath, std::vector<Member>* out, std::string* error);
+
+// Parses list text already in memory; `listName` only labels the messages.
+bool parseListText(const std::string& text, const std::string& listName, std::vector<Member>* out,
+                   std::string* error);
+
+// FILE arguments take the indexes 0, 1, 2...
+bool membersFromArguments(const std::vector<std::string>& files, std::vector<Member>* out,
+                          std::string* error);
+
+// Every member must be a readable regular file whose path fits a slot; fills the sizes.
+// Then sorts the members by index. False with `error` set at the first problem.
+bool checkMembers(std::vector<Member>* members, std::string* error);
+
+// Refuses outputs that are members themselves: creating them would destroy the data
+// before it is read.
+bool checkOutputsAreNotMembers(const std::vector<Member>& members, const std::vector<std::string>& outputs,
+                               std::string* error);
+
+// Bytes the archive will take; the format's offsets must stay below 2 GiB.
+uint64_t archiveLength(const std::vector<Member>& sortedMembers, uint32_t alignment);

@@ -1,0 +1,82 @@
+// bxa: the command-line companion of the window, building archives from scripts.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/list_file.h"
+#include "cli/pack_options.h"
+#include "cli/pack_run.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+void printUsage(std::FILE* out) {
+    std::fputs("Usage: bxa COMMAND [options]\n"
+               "\n"
+               "Commands:\n"
+               "  pack     build a BXA archive, its FILE ID header and its log\n"
+               "\n"
+               "  bxa --help, bxa --version; bxa pack --help for the options of pack.\n",
+               out);
+}
+
+int usageError(const std::string& message, bool packUsage) {
+    std::fprintf(stderr, "bxa: %s\n", message.c_str());
+    if (packUsage)
+        printPackUsage(stderr);
+    else
+        printUsage(stderr);
+    return kExitUsage;
+}
+
+int checkError(const std::string& message) {
+    std::fprintf(stderr, "bxa: %s\n", message.c_str());
+    return kExitUsage;
+}
+
+int pack(const std::vector<std::string>& args) {
+    PackOptions options;
+    std::string error;
+    if (!parsePackOptions(args, &options, &error)) return usageError(error, true);
+    if (options.help) {
+        printPackUsage(stdout);
+        return 0;
+    }
+    if (options.version) {
+        printVersion(stdout);
+        return 0;
+    }
+    std::vector<Member> members;
+    bool parsed = options.hasList ? readListFile(options.listFile, &members, &error)
+                                  : membersFromArguments(options.files, &members, &error);
+    if (!parsed) return checkError(error);
+    if (members.empty()) return checkError(options.listFile + ": the list names no member");
+    if (!checkMembers(&members, &error)) return checkError(error);
+    std::string archiveFile = archiveFileName(options.archive);
+    if (!checkOutputsAreNotMembers(members, {archiveFile, options.headerName, options.logName}, &error))
+        return checkError(error);
+    uint64_t length = archiveLength(members, options.alignment);
+    if (length >= (1ull << 31))
+        return checkError(archiveFile + ": the archive would take " + std::to_string(length) +
+                          " bytes; it must stay below 2 GiB");
+    return runPack(options, members);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usageError("missing command", false);
+    std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        printUsage(stdout);
+        return 0;
+    }
+    if (command == "--version" || command == "-V") {
+        printVersion(stdout);
+        return 0;
+    }
+    if (command == "pack") return pack(std::vector<std::string>(argv + 2, argv + argc));
+    return usageError("unknown command '" + command + "'", false);
+}

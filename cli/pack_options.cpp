@@ -1,0 +1,275 @@
+#include "cli/pack_options.h"
+
+#include <cstring>
+
+namespace {
+
+// Room in the build job's fixed name buffers (terminator excluded).
+constexpr size_t kMaxName = 259;
+constexpr size_t kMaxPrefix = 255;
+// A name without '.' gets ".bxa" appended inside the same 260 bytes.
+constexpr size_t kMaxBareArchive = 255;
+
+enum class Opt { None, List, Align, Prefix, Names, Header, Log, Quiet, Help, Version };
+
+struct OptName {
+    char shortName;
+    const char* longName;
+    Opt opt;
+    bool takesValue;
+};
+
+const OptName kOptions[] = {
+    {'l', "list", Opt::List, true},        {'a', "align", Opt::Align, true},
+    {'p', "prefix", Opt::Prefix, true},    {'m', "names", Opt::Names, true},
+    {'H', "header", Opt::Header, true},    {'L', "log", Opt::Log, true},
+    {'q', "quiet", Opt::Quiet, false},     {'h', "help", Opt::Help, false},
+    {'V', "version", Opt::Version, false},
+};
+
+const OptName* findShort(char c) {
+    for (const OptName& o : kOptions)
+        if (o.shortName == c) return &o;
+    return nullptr;
+}
+
+const OptName* findLong(const std::string& name) {
+    for (const OptName& o : kOptions)
+        if (name == o.longName) return &o;
+    return nullptr;
+}
+
+bool applyValue(Opt opt, const std::string& value, const std::string& spelled, PackOptions* out,
+                std::string* error) {
+    switch (opt) {
+    case Opt::List:
+        if (out->hasList) {
+            *error = "only one list file can be given";
+            return false;
+        }
+        if (value.empty()) {
+            *error = "empty list file name";
+            return false;
+        }
+        out->hasList = true;
+        out->listFile = value;
+        return true;
+    case Opt::Align:
+        if (!parseAlignment(value, &out->alignment)) {
+            *error =
+                "invalid alignment '" + value + "' for " + spelled + " (a number of bytes, 0 to 2147483647)";
+            return false;
+        }
+        return true;
+    case Opt::Prefix:
+        if (value.size() > kMaxPrefix) {
+            *error = "FileID prefix of " + std::to_string(value.size()) + " bytes is too long (at most 255)";
+            return false;
+        }
+        out->prefix = value;
+        return true;
+    case Opt::Names:
+        if (!parseNameMode(value, &out->nameMode)) {
+            *error = "invalid header-name mode '" + value + "' (only-filename, cut-overlapping or full-path)";
+            return false;
+        }
+        return true;
+    case Opt::Header:
+    case Opt::Log: {
+        std::string& target = opt == Opt::Header ? out->headerName : out->logName;
+        const char* what = opt == Opt::Header ? "header" : "log";
+        if (value.empty() || value.size() > kMaxName) {
+            *error =
+                std::string(value.empty() ? "empty " : "too long a ") + what + " file name (1 to 259 bytes)";
+            return false;
+        }
+        target = value;
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+void applyFlag(Opt opt, PackOptions* out) {
+    if (opt == Opt::Quiet) out->quiet = true;
+    if (opt == Opt::Help) out->help = true;
+    if (opt == Opt::Version) out->version = true;
+}
+
+bool checkArchiveName(const std::string& name, std::string* error) {
+    if (name.empty()) {
+        *error = "empty archive name";
+        return false;
+    }
+    if (name.back() == '/') {
+        *error = "archive name '" + name + "' names a folder";
+        return false;
+    }
+    size_t limit = name.find('.') == std::string::npos ? kMaxBareArchive : kMaxName;
+    if (name.size() > limit) {
+        *error = "archive name of " + std::to_string(name.size()) + " bytes is too long (at most " +
+                 std::to_string(limit) + ")";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseAlignment(const std::string& text, uint32_t* out) {
+    if (text.empty() || text.size() > 10) return false;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (value > 2147483647u) return false;
+    *out = static_cast<uint32_t>(value);
+    return true;
+}
+
+bool parseNameMode(const std::string& text, uint32_t* out) {
+    static const char* const kModes[] = {"only-filename", "cut-overlapping", "full-path"};
+    for (uint32_t i = 0; i < 3; ++i) {
+        if (text == kModes[i]) {
+            *out = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string sideFileName(const std::string& archive, const char* extension) {
+    size_t slash = archive.rfind('/');
+    size_t start = slash == std::string::npos ? 0 : slash + 1;
+    size_t dot = archive.rfind('.');
+    // A leading dot names a hidden file rather than starting an extension.
+    if (dot != std::string::npos && dot > start) return archive.substr(0, dot) + extension;
+    return archive + extension;
+}
+
+std::string archiveFileName(const std::string& archive) {
+    return archive.find('.') == std::string::npos ? archive + ".bxa" : archive;
+}
+
+bool parsePackOptions(const std::vector<std::string>& args, PackOptions* out, std::string* error) {
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg[1] == '-') {
+            size_t eq = arg.find('=');
+            std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+            const OptName* o = findLong(name);
+            if (!o) {
+                *error = "unknown option '" + arg + "'";
+                return false;
+            }
+            if (!o->takesValue) {
+                if (eq != std::string::npos) {
+                    *error = "option '--" + name + "' takes no value";
+                    return false;
+                }
+                applyFlag(o->opt, out);
+                continue;
+            }
+            std::string value;
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                *error = "option '--" + name + "' needs a value";
+                return false;
+            }
+            if (!applyValue(o->opt, value, "--" + name, out, error)) return false;
+            continue;
+        }
+        // Short options may be bundled ("-qa0"); one that takes a value ends the bundle.
+        for (size_t k = 1; k < arg.size(); ++k) {
+            const OptName* o = findShort(arg[k]);
+            if (!o) {
+                *error = std::string("unknown option '-") + arg[k] + "'";
+                return false;
+            }
+            if (!o->takesValue) {
+                applyFlag(o->opt, out);
+                continue;
+            }
+            std::string value;
+            if (k + 1 < arg.size()) {
+                value = arg.substr(k + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                *error = std::string("option '-") + arg[k] + "' needs a value";
+                return false;
+            }
+            if (!applyValue(o->opt, value, std::string("-") + arg[k], out, error)) return false;
+            break;
+        }
+    }
+    if (out->help || out->version) return true;
+    if (operands.empty()) {
+        *error = "missing ARCHIVE";
+        return false;
+    }
+    out->archive = operands[0];
+    if (!checkArchiveName(out->archive, error)) return false;
+    out->files.assign(operands.begin() + 1, operands.end());
+    if (out->hasList && !out->files.empty()) {
+        *error = "give members either with --list or as FILE arguments, not both";
+        return false;
+    }
+    if (!out->hasList && out->files.empty()) {
+        *error = "no members to pack (give FILE arguments or --list)";
+        return false;
+    }
+    if (out->headerName.empty()) out->headerName = sideFileName(out->archive, ".h");
+    if (out->logName.empty()) out->logName = sideFileName(out->archive, ".crg");
+    if (out->headerName.size() > kMaxName || out->logName.size() > kMaxName) {
+        *error = "header or log file name would exceed 259 bytes; give one with --header/--log";
+        return false;
+    }
+    return true;
+}
+
+void printPackUsage(std::FILE* out) {
+    std::fputs("Usage: bxa pack [options] ARCHIVE [FILE...]\n"
+               "Pack files into a BXA archive, with a header of FILE ID defines and a log.\n"
+               "\n"
+               "  -l, --list FILE     members from a list file; FILE arguments take the\n"
+               "                      indexes 0, 1, 2... otherwise\n"
+               "  -a, --align N       alignment in bytes (default 2048; 0 = none)\n"
+               "  -p, --prefix TEXT   FileID prefix (default none)\n"
+               "  -m, --names MODE    header-name mode: only-filename (default),\n"
+               "                      cut-overlapping, full-path\n"
+               "  -H, --header FILE   header file (default: ARCHIVE with its extension\n"
+               "                      replaced by .h)\n"
+               "  -L, --log FILE      log file (default: ARCHIVE with its extension\n"
+               "                      replaced by .crg)\n"
+               "  -q, --quiet         no progress display\n"
+               "  -h, --help          show this help and exit\n"
+               "  -V, --version       show the version and exit\n"
+               "\n"
+               "List file: one member per line, INDEX<TAB>PATH (INDEX 0 to 65534) or a bare\n"
+               "PATH, which takes the index after the previous line's. Blank lines and lines\n"
+               "starting with '#' are skipped.\n"
+               "\n"
+               "Exit status: 0 built, 1 the build failed, 2 bad usage or a member problem\n"
+               "(nothing is written then).\n",
+               out);
+}
+
+void printVersion(std::FILE* out) {
+    std::fputs("bxa (Corvane) 1.08\n", out);
+}

@@ -1,0 +1,82 @@
+#include "cli/pack_run.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+#include "cli/progress.h"
+#include "engine/build_job.h"
+#include "model/project_store.h"
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+
+BuildJobState runJob(BuildJob* job, ProgressLine* progress) {
+    for (;;) {
+        jobExecute();
+        BuildJobState state = jobGetState(job);
+        // Created would never advance; treat anything but the working states as the end.
+        if (state != BuildJobState::Started && state != BuildJobState::Running) return state;
+        progress->update(*job);
+    }
+}
+
+} // namespace
+
+int runPack(const PackOptions& options, const std::vector<Member>& members) {
+    // About 17.5 MB: too big for the stack.
+    auto store = std::make_unique<ProjectStore>();
+    for (const Member& m : members) {
+        if (!store->RegisterEntry(m.path.c_str(), m.index)) {
+            std::fprintf(stderr, "bxa: %s: %s: cannot register the member at index %u\n", m.where.c_str(),
+                         m.path.c_str(), m.index);
+            return 1;
+        }
+    }
+    store->SetHeaderNameMode(options.nameMode);
+    store->SetAlignment(options.alignment);
+    store->SetFileIdPrefix(options.prefix.c_str());
+
+    std::unique_ptr<void, FreeDeleter> block(std::calloc(1, kJobBlockSize));
+    std::unique_ptr<BuildRecord[]> list(new BuildRecord[kMaxEntries]());
+    if (!block) {
+        std::fprintf(stderr, "bxa: not enough memory for the build job\n");
+        return 1;
+    }
+
+    engineInit();
+    int status = 1;
+    BuildJob* job = jobCreate(options.archive.c_str(), block.get(), kJobBlockSize);
+    if (!job) {
+        std::fprintf(stderr, "bxa: the build job could not be created\n");
+    } else {
+        uint32_t count = PrepareBuildJob(store.get(), job, list.get(), options.headerName.c_str(),
+                                         options.logName.c_str());
+        if (count != members.size() || jobGetState(job) != BuildJobState::Started) {
+            std::fprintf(stderr, "bxa: the build job could not be started\n");
+        } else {
+            std::vector<uint64_t> sizes;
+            sizes.reserve(members.size());
+            for (const Member& m : members)
+                sizes.push_back(m.size);
+            ProgressLine progress(!options.quiet && ::isatty(STDERR_FILENO), stderr, sizes);
+            BuildJobState state = runJob(job, &progress);
+            progress.finish();
+            if (state == BuildJobState::Done) {
+                status = 0;
+            } else {
+                // The engine has said why on standard output.
+                std::fflush(stdout);
+                std::fprintf(stderr, "bxa: building %s failed\n", archiveFileName(options.archive).c_str());
+            }
+        }
+        jobClose(job);
+        jobDestroy(job);
+    }
+    engineFinish();
+    return status;
+}

@@ -1,0 +1,153 @@
+#include "bxa_model.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+namespace bxamodel {
+namespace {
+
+void putU32(std::string& s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+void putU16(std::string& s, size_t at, uint16_t v) {
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>(v >> 8);
+}
+
+uint64_t up(uint64_t x, uint32_t a) {
+    return a == 0 ? x : (x + a - 1) / a * a;
+}
+
+std::string attributeName(const std::string& path) {
+    size_t cut = path.find_last_of("\\/");
+    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    return name.substr(0, 32);
+}
+
+std::string archiveFileName(const std::string& archiveName) {
+    if (archiveName.find('.') != std::string::npos) return archiveName;
+    return archiveName + ".bxa";
+}
+
+} // namespace
+
+std::string sanitise(std::string text) {
+    static const char kToUnderscore[] = "!#$%&+-./:=?@\\~";
+    for (char& c : text) {
+        if (c != '\0' && std::strchr(kToUnderscore, c))
+            c = '_';
+        else if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+std::vector<std::string> nameParts(const std::vector<std::string>& paths, int mode) {
+    std::vector<std::string> parts;
+    if (paths.empty()) return parts;
+    size_t k = 0;
+    if (mode == 1) {
+        const std::string& f = paths[0];
+        auto at = [](const std::string& s, size_t i) { return i < s.size() ? s[i] : '\0'; };
+        k = 3;
+        if (f.size() > 3) {
+            for (;;) {
+                bool differs = false;
+                for (size_t j = 1; j < paths.size() && !differs; ++j)
+                    differs = at(paths[j], k) != at(f, k);
+                if (differs) break;
+                ++k;
+                if (k >= f.size()) break;
+            }
+        }
+    }
+    for (const std::string& p : paths) {
+        if (mode == 0) {
+            size_t slash = p.rfind('/');
+            parts.push_back(slash == std::string::npos ? p : p.substr(slash + 1));
+        } else if (mode == 1) {
+            parts.push_back(p.substr(std::min(k, p.size())));
+        } else {
+            parts.push_back(p);
+        }
+    }
+    return parts;
+}
+
+Stamp stampAt(int64_t epochSeconds, int utcOffsetSeconds) {
+    time_t t = static_cast<time_t>(epochSeconds + utcOffsetSeconds);
+    struct tm tmv {};
+    gmtime_r(&t, &tmv);
+    Stamp s;
+    s.year = static_cast<uint16_t>(tmv.tm_year + 1900);
+    s.month = static_cast<uint16_t>(tmv.tm_mon + 1);
+    s.day = static_cast<uint16_t>(tmv.tm_mday);
+    s.hour = static_cast<uint16_t>(tmv.tm_hour);
+    s.minute = static_cast<uint16_t>(tmv.tm_min);
+    s.second = static_cast<uint16_t>(tmv.tm_sec / 2 * 2);
+    return s;
+}
+
+Output build(const Build& b) {
+    std::vector<Entry> entries = b.entries;
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& x, const Entry& y) { return x.index < y.index; });
+    const uint32_t n = entries.back().index + 1;
+    const uint32_t a = b.alignment;
+    const uint64_t h = 16 + 8ull * n;
+    std::vector<uint32_t> words(2ull * n + 4, 0); // the first H bytes as u32 words
+    words[0] = 'B' | ('X' << 8) | ('A' << 16);
+    words[1] = n;
+
+    Output out;
+    std::string& ar = out.archive;
+    ar.assign(up(h, a), '\0');
+    words[2] = static_cast<uint32_t>(ar.size()); // entry 0 starts the data even when it is a hole
+    for (const Entry& e : entries) {
+        words[2 + 2 * e.index] = static_cast<uint32_t>(ar.size());
+        words[3 + 2 * e.index] = static_cast<uint32_t>(e.data.size());
+        ar += e.data;
+        ar.resize(up(ar.size(), a), '\0');
+    }
+    const uint64_t t = ar.size();
+    words[2 * n + 2] = static_cast<uint32_t>(t);
+    words[2 * n + 3] = 48 * n;
+
+    std::string attrs(48ull * n, '\0');
+    uint32_t k = 0;
+    for (const Entry& e : entries) {
+        size_t at = 48ull * e.index;
+        std::string name = attributeName(e.path);
+        std::memcpy(&attrs[at], name.data(), name.size());
+        const uint16_t date[6] = {e.stamp.year, e.stamp.month,  e.stamp.day,
+                                  e.stamp.hour, e.stamp.minute, e.stamp.second};
+        for (int i = 0; i < 6; ++i)
+            putU16(attrs, at + 32 + 2 * i, date[i]);
+        putU32(attrs, at + 44, words[++k]);
+    }
+    ar += attrs;
+    ar.resize(up(ar.size(), a), '\0');
+    for (size_t i = 0; i < words.size(); ++i)
+        putU32(ar, 4 * i, words[i]);
+
+    const std::string file = archiveFileName(b.archiveName);
+    out.header = "/*\r\n *\t'" + file + "' FILE ID Header\r\n */\r\n\r\n";
+    for (const Entry& e : entries) {
+        std::string id = b.prefix + e.namePart;
+        out.header +=
+            "#define " + sanitise(id) + "\t(" + std::to_string(e.index) + ") \t/* " + id + " */\r\n";
+    }
+    out.header +=
+        "\r\n/* number of inside files */\r\n#define " + sanitise(b.archiveName) + "_NUM_FILES\t(" +
+        std::to_string(n) +
+        ")\r\n/*\r\n * It uses for calculation macros, such as \"size of BXA partition \r\n"
+        " * information\".\r\n * zyn_qsdf.h : QSDF_CALC_PTINFO_SIZE or QSDF_CALC_PTINFO_FMGL_SIZE\r\n"
+        " */\r\n";
+    out.log = file + " 0 " + std::to_string(t) + "\r\n";
+    return out;
+}
+
+} // namespace bxamodel
