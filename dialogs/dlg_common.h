@@ -1,0 +1,37 @@
+#pragma once
+// Helpers shared by the dialogs: layout in dialog units and the conversion
+// between the wx strings of the controls and the byte texts of the project.
+#include <wx/string.h>
+#include <wx/window.h>
+
+class wxStaticText;
+
+#include <string>
+
+// The layouts are measured in dialog units of a 10 pt sans-serif font; the
+// font has to be in place before any position is converted.
+void SetDialogFont(wxWindow* dialog);
+wxPoint DluPoint(wxWindow* dialog, int x, int y);
+wxSize DluSize(wxWindow* dialog, int width, int height);
+
+// Widens (or heightens) a control to its natural size where the layout
+// gives it less; GTK would otherwise wrap or clip its text.
+void GrowToBest(wxWindow* control);
+
+// A label at its layout position, widened to its text where the font here is
+// wider than the one the layout was measured with: GTK would wrap the text
+// and cut off the second line.
+wxStaticText* AddLabel(wxWindow* dialog, wxWindowID id, const wxString& text, int x, int y, int width,
+                       int height);
+
+// The project keeps NUL-terminated bytes in fixed arrays. `maxBytes` excludes
+// the terminator; the text is cut at a character boundary so that no broken
+// UTF-8 sequence reaches the project.
+std::string ToStoreText(const wxString& text, size_t maxBytes);
+// Texts loaded from an old settings file need not be UTF-8; such bytes are
+// shown as Latin-1 rather than dropped.
+wxString FromStoreText(const char* text);
+
+// At most `maxChars` characters of `text`, the way a fixed buffer of the old
+// dialogs read a control.
+wxString LeftChars(const wxString& text, size_t maxChars);
