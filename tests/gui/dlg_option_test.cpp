@@ -138,20 +138,6 @@ TEST_F(OptionDlgTest, BrowseSelectsTheFirstEntryBeginningWithTheChoice) {
     EXPECT_EQ(Text(store->GetCurrentFolder()), "/work/Old");
 }
 
-TEST_F(OptionDlgTest, SortedInsertionFollowsABinarySearch) {
-    ScriptedOptionDlg dlg(nullptr);
-    wxComboBox* combo = Combo(dlg);
-    combo->Clear();
-    for (const char* s : {"/z", "/b", "/m"})
-        combo->Append(s); // unsorted head, as after initialisation
-    combo->Append("/n");
-    EXPECT_EQ(COptionDlg::AddSorted(combo, "/c"), 2); // compares with /b, then /m
-    EXPECT_EQ(COptionDlg::AddSorted(combo, "/A"), 0);
-    EXPECT_EQ(COptionDlg::AddSorted(combo, "/zz"), 6);
-    EXPECT_EQ(COptionDlg::FindPrefix(combo, "/Z"), 1);
-    EXPECT_EQ(COptionDlg::FindPrefix(combo, "/q"), wxNOT_FOUND);
-}
-
 TEST_F(OptionDlgTest, ModeAndFolderChangeOnlyWithOk) {
     UseSettings({"/data", "/work"}, 0, FullPath);
     {
