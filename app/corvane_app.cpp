@@ -1,0 +1,98 @@
+#include "app/corvane_app.h"
+
+#include <wx/intl.h>
+#include <wx/translation.h>
+#include <wx/uilocale.h>
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "engine/build_job.h"
+#include "model/project_store.h"
+#include "platform/exe_path.h"
+
+namespace {
+
+const char* const kInstanceName = "CORVANE";
+
+std::string SettingsPath() {
+    return platform::fileBesideExecutable(SettingsFileName());
+}
+
+} // namespace
+
+bool CCorvaneApp::startedUp_ = false;
+
+CCorvaneApp::CCorvaneApp() {
+    SetAppName(wxS("Corvane"));
+    Bind(wxEVT_MENU, &CCorvaneApp::OnAppExit, this, ID_APP_EXIT);
+}
+
+void CCorvaneApp::SetUpTranslations() {
+    // Never wxLocale::Init: a locale that is not generated would bring up a modal box.
+    wxUILocale::UseDefault();
+    auto* translations = new wxTranslations;
+    wxTranslations::Set(translations);
+    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(
+        wxString::FromUTF8(platform::executableDir() + "locale"));
+    translations->SetLanguage(wxLANGUAGE_DEFAULT);
+    translations->AddCatalog(wxS("corvane"));
+}
+
+bool CCorvaneApp::OnInit() {
+    // No wxApp::OnInit: the program has no options, and a file named on the command
+    // line is ignored rather than reported.
+    startedUp_ = true;
+    SetUpTranslations();
+    running_ = InitInstance();
+    return true;
+}
+
+int CCorvaneApp::OnRun() {
+    if (!running_) return 0;
+    return wxApp::OnRun();
+}
+
+int CCorvaneApp::OnExit() {
+    int code = ExitInstance();
+    wxApp::OnExit();
+    return code;
+}
+
+bool CCorvaneApp::InitInstance() {
+    instanceLock_ = std::make_unique<platform::InstanceLock>(kInstanceName);
+    if (instanceLock_->Acquire() == platform::InstanceLock::Result::HeldElsewhere) {
+        // Another copy runs: end without a window or a word, and never touch its settings.
+        firstInstance_ = false;
+        return false;
+    }
+    store_ = GetProjectStore();
+    LoadSettingsFile();
+
+    auto* frame = new CMainFrame;
+    SetTopWindow(frame);
+    frame->Show(true);
+    frame->Update();
+    frame->DragAcceptFiles(true);
+    engineInit();
+    return true;
+}
+
+int CCorvaneApp::ExitInstance() {
+    if (firstInstance_) {
+        engineFinish();
+        SaveSettingsFile();
+    }
+    return 0;
+}
+
+void CCorvaneApp::LoadSettingsFile() {
+    ::LoadSettingsFile(GetProjectStore(), SettingsPath().c_str());
+}
+
+void CCorvaneApp::SaveSettingsFile() {
+    ::SaveSettingsFile(GetProjectStore(), SettingsPath().c_str());
+}
+
+void CCorvaneApp::OnAppExit(wxCommandEvent&) {
+    if (wxWindow* top = GetTopWindow()) top->Close();
+}

@@ -1,0 +1,65 @@
+#include "app/list_rows.h"
+
+#include <cstdio>
+
+#include "model/project_store.h"
+
+namespace {
+
+ListRow MakeFileRow(uint32_t slot, const char* path, const platform::FileStatus& st) {
+    ListRow row;
+    row.slot = slot;
+    row.size = static_cast<uint32_t>(st.size);
+    row.hasDate = platform::toLocalTime(st.lastWrite, &row.date);
+    row.path = path;
+    size_t slash = row.path.rfind('/');
+    row.nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return row;
+}
+
+} // namespace
+
+void BuildListRows(const ProjectStore& store, std::vector<ListRow>* rows) {
+    rows->clear();
+    const uint32_t end = store.GetEntryEnd();
+    bool previousUsed = false;
+    for (uint32_t s = 0; s < end; ++s) {
+        const char* path = store.GetEntryPath(s);
+        if (path) {
+            platform::FileStatus st;
+            if (platform::readOpenedFileStatus(path, &st)) rows->push_back(MakeFileRow(s, path, st));
+            previousUsed = true;
+        } else {
+            // Only the first empty slot of a run shows, so a gap of any length is one blank row.
+            if (previousUsed || s == 0) rows->push_back(ListRow());
+            previousUsed = false;
+        }
+    }
+}
+
+std::string ListRowText(const ListRow& row, int column) {
+    if (row.IsGap()) return std::string();
+    char buf[64];
+    switch (column) {
+    case ColIndex:
+        std::snprintf(buf, sizeof buf, "    %5d", static_cast<int>(row.slot));
+        return buf;
+    case ColFilename:
+        return row.path.substr(row.nameStart);
+    case ColPath:
+        if (row.nameStart == 0) return std::string();
+        // A file in the root folder would otherwise show an empty folder; "/" says where it is.
+        if (row.nameStart == 1) return "/";
+        return row.path.substr(0, row.nameStart - 1);
+    case ColSize:
+        std::snprintf(buf, sizeof buf, "%24u", row.size);
+        return buf;
+    case ColDate:
+        if (!row.hasDate) return std::string();
+        std::snprintf(buf, sizeof buf, "%04u/%02u/%02u %02u:%02u", row.date.year, row.date.month,
+                      row.date.day, row.date.hour, row.date.minute);
+        return buf;
+    default:
+        return std::string();
+    }
+}

@@ -1,0 +1,45 @@
+#include "app/main_frame.h"
+
+#include "app/command_ids.h"
+#include "app/corvane_view.h"
+#include "model/project_store.h"
+
+const char* const CMainFrame::kTitle = "Corvane for Windows Ver.1.08";
+const char* const CMainFrame::kIdleTitle = "Corvane for Windows";
+
+// Wide enough for the five columns side by side.
+CMainFrame::CMainFrame()
+    : wxFrame(nullptr, wxID_ANY, kTitle, wxDefaultPosition, wxSize(720, 480)),
+      buildTimer_(this, kBuildTimerId) {
+    CreateMenus();
+    CreateToolBarWithImages();
+    CreateStatusPanes();
+    CreateAccelerators();
+    // Set the title last, so nothing the bars do can leave another one behind;
+    // the document never gives the window a name of its own.
+    SetTitle(kTitle);
+    store_ = GetProjectStore();
+
+    view_ = new CCorvaneView(this, this);
+    doc_.AttachView(view_);
+    BindCommands();
+    Bind(wxEVT_TIMER, &CMainFrame::OnTimer, this, kBuildTimerId);
+    Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
+    view_->OnInitialUpdate();
+}
+
+CMainFrame::~CMainFrame() {
+    // Closing while a build runs performs no further step; the job is left to the
+    // process's end, which closes its files.
+    buildTimer_.Stop();
+}
+
+bool CMainFrame::HasSelection() const {
+    uint32_t count = 0;
+    store_->GetSelection(nullptr, &count);
+    return count != 0;
+}
+
+bool CMainFrame::CanSetIndex() const {
+    return store_->CountEntries() != 0 && buildRunning_ == 0;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The one top-level window: menu, accelerators, toolbar and status bar around the
+// file list, the enable rules of every command, and the state the commands share.
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include <string>
+
+#include "app/corvane_doc.h"
+#include "engine/build_job.h"
+
+class CCorvaneView;
+class ProjectStore;
+class wxDropFilesEvent;
+
+class CMainFrame : public wxFrame {
+  public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    CCorvaneDoc* GetDocument() { return &doc_; }
+    CCorvaneView* GetView() const { return view_; }
+
+    // Queries behind the enable rules; the list's popup greys its items with them too.
+    bool HasSelection() const;
+    bool IsCutPending() const { return cutPending_ != 0; }
+    bool CanSetIndex() const;
+
+    // The enable rule of a command, as its update handler sees it: true when enabled.
+    bool IsCommandEnabled(int id);
+
+    // Registration and editing (frame_commands.cpp).
+    virtual void OnFileRegistration();
+    virtual void OnEditCut();
+    virtual void OnEditPaste();
+    virtual void OnEditDelete();
+    virtual void OnToolIndex();
+    virtual void OnViewJump();
+    virtual void OnToolOption();
+    virtual void OnAppAbout();
+    virtual void OnDropFiles(wxDropFilesEvent& event);
+
+    // The build run (frame_build.cpp).
+    virtual void OnToolStart();
+    virtual void OnToolStop();
+    void OnTimer(wxTimerEvent& event);
+
+    bool IsBuildRunning() const { return buildRunning_ != 0; }
+    // Only the build run changes this; tests set it to reach the building state.
+    void SetBuildRunning(bool running) { buildRunning_ = running ? 1 : 0; }
+
+    static const char* const kTitle;     // after creation
+    static const char* const kIdleTitle; // after a build ends or stops
+
+  protected:
+    bool TryBefore(wxEvent& event) override;
+
+  private:
+    std::string archivePath_ = "c:\\noname";
+    ProjectStore* store_ = nullptr;
+    uint32_t buildRunning_ = 0;
+    uint32_t cutPending_ = 0;
+    uint32_t cutFirstSlot_ = 0;
+    uint32_t cutCount_ = 0;
+    wxTimer buildTimer_;
+    BuildRecord buildList_[kMaxEntries] = {};
+    void* buildBlock_ = nullptr;
+    BuildJob* job_ = nullptr;
+
+    CCorvaneDoc doc_;
+    CCorvaneView* view_ = nullptr;
+    bool checkingRule_ = false;
+    wxString keyIndicators_[3];
+
+    // Resources (frame_bars.cpp).
+    void CreateMenus();
+    void CreateToolBarWithImages();
+    void CreateStatusPanes();
+    void CreateAccelerators();
+    void UpdateKeyIndicators();
+
+    // Enable rules (frame_update.cpp).
+    void BindCommands();
+    void OnUpdateCommand(wxUpdateUIEvent& event);
+    void OnIdle(wxIdleEvent& event);
+    void OnViewToolBar();
+    void OnViewStatusBar();
+};
