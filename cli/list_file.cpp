@@ -55,7 +55,8 @@ bool checkPathLength(const std::string& path, const std::string& where, std::str
 // asked of the kernel only when the owner's read bit does not settle it: for the
 // file's owner that bit is the whole answer (access lists never mask it).
 bool readable(const std::string& path, const struct stat& st) {
-    if (st.st_uid == ::geteuid() && (st.st_mode & S_IRUSR)) return true;
+    static const uid_t self = ::geteuid();
+    if (st.st_uid == self && (st.st_mode & S_IRUSR)) return true;
     return ::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0;
 }
 
@@ -148,13 +149,13 @@ bool checkMembers(std::vector<Member>* members, std::string* error) {
         if (static_cast<unsigned char>(opened.back()) >= 0x01 &&
             static_cast<unsigned char>(opened.back()) <= 0x1F)
             opened.pop_back();
-        std::string where = m.where + ": " + m.path;
+        auto where = [&m] { return m.where + ": " + m.path; };
         struct stat st {};
         if (opened.empty() || ::stat(opened.c_str(), &st) != 0)
-            return fail(error, where, opened.empty() ? "empty path" : std::strerror(errno));
-        if (S_ISDIR(st.st_mode)) return fail(error, where, "is a folder, not a file");
-        if (!S_ISREG(st.st_mode)) return fail(error, where, "not a regular file");
-        if (!readable(opened, st)) return fail(error, where, std::strerror(errno));
+            return fail(error, where(), opened.empty() ? "empty path" : std::strerror(errno));
+        if (S_ISDIR(st.st_mode)) return fail(error, where(), "is a folder, not a file");
+        if (!S_ISREG(st.st_mode)) return fail(error, where(), "not a regular file");
+        if (!readable(opened, st)) return fail(error, where(), std::strerror(errno));
         m.size = static_cast<uint64_t>(st.st_size);
         m.device = static_cast<uint64_t>(st.st_dev);
         m.inode = static_cast<uint64_t>(st.st_ino);

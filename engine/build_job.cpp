@@ -15,6 +15,8 @@ constexpr uint64_t kArchiveLimit = 0x80000000ull;
 // Data moves in pieces that stay in the processor's cache; one step still
 // copies up to a whole chunk, exactly as if it were read in one go.
 constexpr std::size_t kPieceSize = 512 * 1024;
+// Below this a member is cheaper to pass through the archive's stream buffer.
+constexpr std::size_t kDirectCopyMin = 1 << 20;
 
 int g_useCount = 0;
 BuildJob* g_slot = nullptr;
@@ -139,9 +141,12 @@ bool openMember(BuildJob* job) {
         job->state = BuildJobState::Failed;
         return false;
     }
-    ops.seek(f, 0, SEEK_END);
-    long size = ops.tell(f);
-    ops.seek(f, 0, SEEK_SET);
+    long size = ops.size ? ops.size(f) : -1;
+    if (size < 0) {
+        ops.seek(f, 0, SEEK_END);
+        size = ops.tell(f);
+        ops.seek(f, 0, SEEK_SET);
+    }
     if (size < 0) size = 0;
     // Refuse before writing a byte that the archive's 32-bit offsets could not describe.
     uint64_t end = static_cast<uint64_t>(job->writeOffset) + static_cast<uint64_t>(size);
@@ -227,6 +232,7 @@ void copyStep(BuildJob* job) {
     if (job->memberSize >= 0 && static_cast<uint32_t>(job->memberSize) < want)
         want = static_cast<uint32_t>(job->memberSize);
     std::size_t got = 0;
+    if (ops.copy && want >= kDirectCopyMin) got = ops.copy(job->memberFile, job->archiveFile, want);
     bool shortWrite = false;
     while (got < want) {
         std::size_t n = want - got < kPieceSize ? want - got : kPieceSize;

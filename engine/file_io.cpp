@@ -12,34 +12,47 @@ namespace {
 // Output streams get a large buffer of their own: thousands of small members
 // would otherwise cost a system call for every few kilobytes written.
 constexpr std::size_t kWriteBuffer = 1 << 20;
-constexpr int kMaxBuffered = 8;
+constexpr int kMaxTracked = 8;
+constexpr off_t kPage = 4096;
 
-struct OwnedBuffer {
+// What the engine's streams carry beside the C library's state: the buffer we
+// gave an output stream, and the length an input stream had when it was opened.
+struct Tracked {
     std::FILE* file;
     char* buffer;
+    long size;
 };
-OwnedBuffer g_buffers[kMaxBuffered];
+Tracked g_tracked[kMaxTracked];
+
+Tracked* track(std::FILE* f) {
+    for (auto& t : g_tracked) {
+        if (!t.file) {
+            t = Tracked{f, nullptr, -1};
+            return &t;
+        }
+    }
+    return nullptr;
+}
+
+Tracked* find(std::FILE* f) {
+    for (auto& t : g_tracked)
+        if (t.file == f) return &t;
+    return nullptr;
+}
 
 std::FILE* openReadOnly(const char* path) {
-    int fd;
-    do {
-        fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return nullptr;
+    std::FILE* f = std::fopen(path, "rbe");
+    if (!f) return nullptr;
     // A folder opens fine here but is no file to store.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+        std::fclose(f);
         errno = EISDIR;
-        return nullptr;
-    }
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (!f) {
-        ::close(fd);
         return nullptr;
     }
     // Reads are sized by the caller; stream buffering would only add a copy.
     std::setvbuf(f, nullptr, _IONBF, 0);
+    if (Tracked* t = track(f)) t->size = static_cast<long>(st.st_size);
     return f;
 }
 
@@ -47,29 +60,51 @@ std::FILE* defaultOpen(const char* path, const char* mode) {
     if (mode[0] == 'r') return openReadOnly(path);
     std::FILE* f = std::fopen(path, mode);
     if (!f) return nullptr;
-    for (auto& slot : g_buffers) {
-        if (slot.file) continue;
-        char* buf = static_cast<char*>(std::malloc(kWriteBuffer));
-        if (buf && std::setvbuf(f, buf, _IOFBF, kWriteBuffer) == 0) {
-            slot.file = f;
-            slot.buffer = buf;
-        } else {
-            std::free(buf);
+    if (Tracked* t = track(f)) {
+        t->buffer = static_cast<char*>(std::malloc(kWriteBuffer));
+        if (t->buffer && std::setvbuf(f, t->buffer, _IOFBF, kWriteBuffer) != 0) {
+            std::free(t->buffer);
+            t->buffer = nullptr;
         }
-        break;
     }
     return f;
 }
 
 int defaultClose(std::FILE* f) {
     int rc = std::fclose(f);
-    for (auto& slot : g_buffers) {
-        if (slot.file == f) {
-            std::free(slot.buffer);
-            slot = OwnedBuffer{nullptr, nullptr};
-        }
+    if (Tracked* t = find(f)) {
+        std::free(t->buffer);
+        *t = Tracked{nullptr, nullptr, -1};
     }
     return rc;
+}
+
+long defaultSize(std::FILE* f) {
+    if (Tracked* t = find(f); t && t->size >= 0) return t->size;
+    struct stat st {};
+    return ::fstat(fileno(f), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+// Lets the kernel move large members straight from file to file.
+std::size_t defaultCopy(std::FILE* from, std::FILE* to, std::size_t size) {
+    if (std::fflush(to) != 0) return 0;
+    int in = fileno(from), out = fileno(to);
+    // Members start on the archive's alignment, which is often half a page: moving the
+    // first piece up to a page boundary lets every later page be written whole.
+    off_t at = ::lseek(out, 0, SEEK_CUR);
+    if (at < 0) return 0;
+    std::size_t head = at > 0 ? static_cast<std::size_t>((kPage - at % kPage) % kPage) : 0;
+    std::size_t done = 0;
+    while (done < size) {
+        std::size_t want = size - done;
+        if (done < head && head - done < want) want = head - done;
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
+        if (n <= 0) break; // end of file, or no kernel support: read and write take over
+        done += static_cast<std::size_t>(n);
+    }
+    // The stream's idea of its position must follow what the kernel wrote.
+    if (done > 0) std::fseek(to, static_cast<long>(at + static_cast<off_t>(done)), SEEK_SET);
+    return done;
 }
 
 std::size_t defaultRead(void* buf, std::size_t size, std::FILE* f) {
@@ -88,8 +123,8 @@ int defaultError(std::FILE* f) {
     return std::ferror(f);
 }
 
-const EngineFileOps kDefaults = {defaultOpen, defaultClose, defaultRead, defaultWrite,
-                                 defaultTell, defaultSeek,  defaultError};
+const EngineFileOps kDefaults = {defaultOpen, defaultClose, defaultRead, defaultWrite, defaultTell,
+                                 defaultSeek, defaultError, defaultSize, defaultCopy};
 EngineFileOps g_ops = kDefaults;
 
 } // namespace

@@ -12,6 +12,12 @@ struct EngineFileOps {
     long (*tell)(std::FILE* f);
     int (*seek)(std::FILE* f, long offset, int whence);
     int (*error)(std::FILE* f);
+    // Length of an open file; negative when unknown.
+    long (*size)(std::FILE* f);
+    // Optional fast path: moves up to `size` bytes from the read position of `from`
+    // to the write position of `to` and returns how many were moved. Whatever it
+    // leaves undone goes through read and write, which also report the faults.
+    std::size_t (*copy)(std::FILE* from, std::FILE* to, std::size_t size);
 };
 
 // The table in use; tests may overwrite entries and restore with engineResetFileOps().

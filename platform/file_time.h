@@ -25,7 +25,8 @@ bool toDosDateTime(const LocalTime& t, uint16_t* date, uint16_t* time);
 // Folders and anything that cannot be opened for reading fail, as they would on the original platform.
 bool readOpenedFileStatus(const char* path, FileStatus* out);
 
-// Last-write time of a file as local MS-DOS date and time (false when unreadable or unrepresentable).
+// Last-write time of a file as local MS-DOS date and time (false for a missing file or folder,
+// or a time the format cannot hold).
 bool readLastWriteDos(const char* path, uint16_t* date, uint16_t* time);
 
 } // namespace platform
