@@ -63,7 +63,7 @@ void CCorvaneView::OnInitialUpdate() {
     input_ = FindInputWindow(this);
     // Keys are taken where the toolkit shows them first, before any accelerator, so a
     // command such as Delete acts on the selection as it stands when its key goes down.
-    Bind(wxEVT_CHAR_HOOK, &CCorvaneView::OnKeyDown, this);
+    Bind(wxEVT_CHAR_HOOK, &CCorvaneView::OnCharHook, this);
     input_->Bind(wxEVT_LEFT_UP, &CCorvaneView::OnLeftUp, this);
     input_->Bind(wxEVT_RIGHT_UP, &CCorvaneView::OnRightUp, this);
     input_->Bind(wxEVT_MOTION, &CCorvaneView::OnMotion, this);
@@ -115,7 +115,7 @@ bool CCorvaneView::RecordSelection() {
     return true;
 }
 
-void CCorvaneView::OnKeyDown(wxKeyEvent& event) {
+void CCorvaneView::OnCharHook(wxKeyEvent& event) {
     if (event.AltDown()) {
         event.Skip();
         return;

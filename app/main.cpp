@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
     }
     int code = wxEntry(argc, argv);
     // wx gives up before the application starts when the display named cannot be opened.
-    if (code != 0 && !CCorvaneApp::StartedUp()) std::fputs(kNoDisplay, stderr);
+    if (code != 0 && !CCorvaneApp::StartedUp()) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
     return code;
 }

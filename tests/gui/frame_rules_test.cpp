@@ -1,9 +1,12 @@
 // The main frame's bars, title and the enable rule of every command, checked where
 // the user meets them: menus as they open, toolbar buttons at idle, accelerators.
 #include <gtest/gtest.h>
+#include <wx/dialog.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 #include <wx/toolbar.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <map>
@@ -195,23 +198,6 @@ TEST_F(FrameTest, MenuAndToolbarCommandsAreTestedAgainBeforeTheyRun) {
     EXPECT_EQ(frame->Calls(ID_TOOL_START), 1);
 }
 
-TEST_F(FrameTest, OnlyTheListedKeysAreBound) {
-    const wxAcceleratorTable* table = frame->GetAcceleratorTable();
-    int bound = 0;
-    for (int flags : {wxACCEL_NORMAL, wxACCEL_CTRL, wxACCEL_SHIFT, wxACCEL_ALT}) {
-        for (int key : {int('A'), int('C'), int('O'), int('X'), int('V'), int('J'), int('Z'), int(WXK_DELETE),
-                        int(WXK_INSERT), int(WXK_RETURN), int(WXK_F1), int(WXK_F5), int(WXK_ESCAPE)}) {
-            wxKeyEvent ev(wxEVT_KEY_DOWN);
-            ev.m_keyCode = key;
-            ev.m_controlDown = flags == wxACCEL_CTRL;
-            ev.m_shiftDown = flags == wxACCEL_SHIFT;
-            ev.m_altDown = flags == wxACCEL_ALT;
-            if (table->GetCommand(ev) != -1) ++bound;
-        }
-    }
-    EXPECT_EQ(bound, 10);
-}
-
 TEST_F(FrameTest, BarTogglesHideShowAndCheck) {
     wxMenuBar* bar = frame->GetMenuBar();
     auto checked = [&](int id) {
@@ -234,4 +220,27 @@ TEST_F(FrameTest, BarTogglesHideShowAndCheck) {
     EXPECT_FALSE(frame->GetStatusBar()->IsShown());
     EXPECT_FALSE(checked(ID_VIEW_STATUS_BAR));
     EXPECT_TRUE(checked(ID_VIEW_TOOLBAR));
+}
+
+TEST_F(FrameTest, RealKeysInADialogStayThere) {
+    // The frame's keys must not reach into a dialog: Delete and Ctrl+X edit the text there.
+    Register(0);
+    GetProjectStore()->SetSelection(0, 1);
+    wxDialog dialog(frame, wxID_ANY, "d");
+    auto* text = new wxTextCtrl(&dialog, wxID_ANY, "abc");
+    dialog.Show();
+    text->SetFocus();
+    text->SetInsertionPoint(0);
+    Pump();
+    if (!text->HasFocus()) GTEST_SKIP() << "no keyboard focus in this X server";
+    wxUIActionSimulator sim;
+    sim.Char(WXK_DELETE);
+    PumpUntil([&] { return text->GetValue() != "abc"; });
+    EXPECT_EQ(text->GetValue(), "bc");
+    text->SelectAll();
+    sim.Char('X', wxMOD_CONTROL);
+    PumpUntil([&] { return text->GetValue().empty(); });
+    EXPECT_EQ(text->GetValue(), "");
+    EXPECT_EQ(frame->Calls(ID_EDIT_DELETE), 0);
+    EXPECT_EQ(frame->Calls(ID_EDIT_CUT), 0);
 }

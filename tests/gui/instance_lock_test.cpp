@@ -9,6 +9,8 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "gui_test_util.h"
 #include "platform/instance_lock.h"
@@ -21,32 +23,24 @@ using platform::InstanceLock;
 class LockPlaces {
   public:
     LockPlaces(const std::string& runtime, const std::string& home) {
-        Save("XDG_RUNTIME_DIR", &runtime_);
-        Save("HOME", &home_);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        setenv("HOME", home.c_str(), 1);
+        for (auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", &runtime}, std::pair{"HOME", &home}}) {
+            const char* old = std::getenv(name);
+            saved_.push_back({name, old ? old : "", old != nullptr});
+            setenv(name, value->c_str(), 1);
+        }
     }
     ~LockPlaces() {
-        Restore("XDG_RUNTIME_DIR", runtime_);
-        Restore("HOME", home_);
+        for (const Saved& s : saved_)
+            s.set ? setenv(s.name, s.value.c_str(), 1) : unsetenv(s.name);
     }
 
   private:
     struct Saved {
-        bool set = false;
+        const char* name;
         std::string value;
-    } runtime_, home_;
-    static void Save(const char* name, Saved* saved) {
-        const char* v = std::getenv(name);
-        saved->set = v != nullptr;
-        saved->value = v ? v : "";
-    }
-    static void Restore(const char* name, const Saved& saved) {
-        if (saved.set)
-            setenv(name, saved.value.c_str(), 1);
-        else
-            unsetenv(name);
-    }
+        bool set;
+    };
+    std::vector<Saved> saved_;
 };
 
 } // namespace
@@ -115,11 +109,6 @@ TEST(InstanceLockTest, AnUnusablePlaceFallsBackToTheNext) {
     InstanceLock lock("CORVANE");
     ASSERT_EQ(lock.Acquire(), InstanceLock::Result::Acquired);
     EXPECT_EQ(lock.Path(), "/tmp/.CORVANE-" + std::to_string(getuid()) + ".lock");
-}
-
-TEST(InstanceLockTest, NoNameNoLock) {
-    InstanceLock lock(nullptr);
-    EXPECT_EQ(lock.Acquire(), InstanceLock::Result::Unavailable);
 }
 
 // The real program, copied into a folder of its own so its settings file lands there.

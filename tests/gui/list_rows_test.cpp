@@ -94,14 +94,6 @@ TEST_F(ListRowsTest, CellTextsOfAFileRow) {
     EXPECT_EQ(ListRowText(row, -1), "");
 }
 
-TEST_F(ListRowsTest, IndexesUpToTheLastSlot) {
-    std::string a = dir.AddFile("a", 0);
-    Register(65534, a);
-    ASSERT_EQ(Build(), (std::vector<long>{-1, 65534}));
-    EXPECT_EQ(ListRowText(rows[1], ColIndex), "    65534");
-    EXPECT_EQ(ListRowText(rows[1], ColSize), std::string(23, ' ') + "0");
-}
-
 TEST(ListRowTextTest, FolderOfAFileInTheRootAndOfABareName) {
     ListRow row;
     row.slot = 1;
