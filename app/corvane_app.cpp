@@ -35,6 +35,7 @@ void CCorvaneApp::SetUpTranslations() {
     wxFileTranslationsLoader::AddCatalogLookupPathPrefix(
         wxString::FromUTF8(platform::executableDir() + "locale"));
     translations->SetLanguage(wxLANGUAGE_DEFAULT);
+    translations->AddStdCatalog();
     translations->AddCatalog(wxS("corvane"));
 }
 

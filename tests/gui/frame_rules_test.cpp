@@ -2,6 +2,7 @@
 // the user meets them: menus as they open, toolbar buttons at idle, accelerators.
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
+#include <wx/dnd.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
@@ -220,6 +221,17 @@ TEST_F(FrameTest, BarTogglesHideShowAndCheck) {
     EXPECT_FALSE(frame->GetStatusBar()->IsShown());
     EXPECT_FALSE(checked(ID_VIEW_STATUS_BAR));
     EXPECT_TRUE(checked(ID_VIEW_TOOLBAR));
+}
+
+TEST_F(FrameTest, DroppedFilesReachTheFrameInDropOrder) {
+    frame->DragAcceptFiles(true);
+    auto* target = dynamic_cast<wxFileDropTarget*>(frame->GetDropTarget());
+    ASSERT_NE(target, nullptr);
+    wxArrayString files;
+    files.Add("/b.qsd");
+    files.Add("/a.qsd");
+    target->OnDropFiles(0, 0, files);
+    EXPECT_EQ(frame->dropped, (std::vector<wxString>{"/b.qsd", "/a.qsd"}));
 }
 
 TEST_F(FrameTest, RealKeysInADialogStayThere) {

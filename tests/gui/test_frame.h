@@ -1,7 +1,10 @@
 #pragma once
 // A main frame whose command handlers only count their calls, so tests can see
 // which commands got through the enable rules.
+#include <wx/event.h>
+
 #include <map>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -20,5 +23,10 @@ class CountingFrame : public CMainFrame {
     void OnAppAbout() override { ++calls[ID_APP_ABOUT]; }
     void OnToolStart() override { ++calls[ID_TOOL_START]; }
     void OnToolStop() override { ++calls[ID_TOOL_STOP]; }
+    void OnDropFiles(wxDropFilesEvent& event) override {
+        for (int i = 0; i < event.GetNumberOfFiles(); ++i)
+            dropped.push_back(event.GetFiles()[i]);
+    }
+    std::vector<wxString> dropped;
     int Calls(int id) { return calls[id]; }
 };
