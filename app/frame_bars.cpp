@@ -84,7 +84,7 @@ void CMainFrame::CreateToolBarWithImages() {
 void CMainFrame::CreateStatusPanes() {
     wxStatusBar* bar = CreateStatusBar(5, wxSTB_DEFAULT_STYLE, ID_VIEW_STATUS_BAR);
     int widths[5] = {-1, 0, 0, 0, 0};
-    // The kana pane never shows anything but keeps its place as on the original bar.
+    // The kana pane stays blank; it only keeps its place among the key indicators.
     widths[1] = bar->GetTextExtent(wxS("CAP")).x + 12;
     for (int i = 0; i < 3; ++i)
         widths[2 + i] = bar->GetTextExtent(kIndicatorText[i]).x + 12;

@@ -134,7 +134,7 @@ TEST_F(ViewTest, KeysRecordTheSelectionBeforeTheListMoves) {
     EXPECT_EQ(Recorded(), (Words{1, 2, kNoSlot}));
 }
 
-TEST_F(ViewTest, WithNothingSelectedTheWindowsKeysStillWork) {
+TEST_F(ViewTest, WithNothingSelectedTheFramesKeysStillWork) {
     Register({0});
     EXPECT_FALSE(Key(WXK_F5));
     EXPECT_EQ(frame->Calls(ID_TOOL_START), 1);
