@@ -71,8 +71,9 @@ std::FILE* defaultOpen(const char* path, const char* mode) {
 }
 
 int defaultClose(std::FILE* f) {
+    Tracked* t = find(f);
     int rc = std::fclose(f);
-    if (Tracked* t = find(f)) {
+    if (t) {
         std::free(t->buffer);
         *t = Tracked{nullptr, nullptr, -1};
     }
