@@ -79,6 +79,20 @@ void failJob(BuildJob* job) {
     job->state = BuildJobState::Failed;
 }
 
+// Creates the header or log file: the caller's name, or the base name with `extension`.
+bool openText(BuildJob* job, std::FILE** file, const char* given, const char* extension, int place) {
+    char name[kNameBufferSize] = {};
+    if (given)
+        std::snprintf(name, sizeof name, "%s", given);
+    else
+        std::snprintf(name, sizeof name, "%s%s", job->baseName, extension);
+    *file = engineFileOps().open(name, "wb");
+    if (*file) return true;
+    std::printf("file open failed[%d]. %s\n", place, name);
+    std::fflush(stdout);
+    return false;
+}
+
 void openStep(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     char name[kNameBufferSize];
@@ -96,33 +110,11 @@ void openStep(BuildJob* job) {
     job->writeOffset = jobAlign(job, job->tocSize);
     ops.seek(job->archiveFile, static_cast<long>(job->writeOffset), SEEK_SET);
 
-    if (job->outputFlags & kOutputHeader) {
-        char header[kNameBufferSize] = {};
-        if (job->headerName)
-            std::snprintf(header, sizeof header, "%s", job->headerName);
-        else
-            std::snprintf(header, sizeof header, "%s.h", job->baseName);
-        job->headerFile = ops.open(header, "wb");
-        if (!job->headerFile) {
-            std::printf("file open failed[1]. %s\n", header);
-            std::fflush(stdout);
-            return failJob(job);
-        }
-        writeOpeningComment(job, name);
-    }
-    if (job->outputFlags & kOutputLog) {
-        char log[kNameBufferSize] = {};
-        if (job->logName)
-            std::snprintf(log, sizeof log, "%s", job->logName);
-        else
-            std::snprintf(log, sizeof log, "%s.crg", job->baseName);
-        job->logFile = ops.open(log, "wb");
-        if (!job->logFile) {
-            std::printf("file open failed[2]. %s\n", log);
-            std::fflush(stdout);
-            return failJob(job);
-        }
-    }
+    if ((job->outputFlags & kOutputHeader) && !openText(job, &job->headerFile, job->headerName, ".h", 1))
+        return failJob(job);
+    if (job->headerFile) writeOpeningComment(job, name);
+    if ((job->outputFlags & kOutputLog) && !openText(job, &job->logFile, job->logName, ".crg", 2))
+        return failJob(job);
     std::memcpy(job->toc, "BXA", 4);
     putWord(job, 1, job->entryCount);
     job->state = BuildJobState::Running;
