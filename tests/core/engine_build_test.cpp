@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -29,11 +28,6 @@ void writeFile(const std::string& path, const std::string& bytes) {
 uint32_t u32At(const std::string& s, size_t off) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data()) + off;
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint16_t u16At(const std::string& s, size_t off) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data()) + off;
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
 bool allZero(const std::string& s, size_t from, size_t to) {
@@ -113,95 +107,6 @@ class EngineTest : public ::testing::Test {
     std::unique_ptr<unsigned char, Free> block;
     BuildJob* job = nullptr;
 };
-
-TEST_F(EngineTest, WorkedExampleLayout) {
-    std::string a(5000, 'a'), c(100, 'c');
-    start({{0, file("a.qsd", a)}, {2, file("c.qsd", c)}});
-    run();
-    ASSERT_EQ(jobGetState(job), BuildJobState::Done);
-    std::string s = readAll(archiveName);
-    ASSERT_EQ(s.size(), 12288u);
-    EXPECT_EQ(s.substr(0, 4), std::string("BXA\0", 4));
-    EXPECT_EQ(u32At(s, 4), 3u);
-    EXPECT_EQ(u32At(s, 8), 2048u);
-    EXPECT_EQ(u32At(s, 12), 5000u);
-    EXPECT_EQ(u32At(s, 16), 0u);
-    EXPECT_EQ(u32At(s, 20), 0u);
-    EXPECT_EQ(u32At(s, 24), 8192u);
-    EXPECT_EQ(u32At(s, 28), 100u);
-    EXPECT_EQ(u32At(s, 32), 10240u);
-    EXPECT_EQ(u32At(s, 36), 144u);
-    EXPECT_TRUE(allZero(s, 40, 2048));
-    EXPECT_EQ(s.substr(2048, 5000), a);
-    EXPECT_TRUE(allZero(s, 7048, 8192));
-    EXPECT_EQ(s.substr(8192, 100), c);
-    EXPECT_TRUE(allZero(s, 8292, 10240));
-    EXPECT_EQ(s.substr(10240, 6), std::string("a.qsd\0", 6));
-    EXPECT_EQ(u32At(s, 10240 + 44), 3u);   // word 1 of the header: N
-    EXPECT_TRUE(allZero(s, 10288, 10336)); // the hole's record
-    EXPECT_EQ(s.substr(10336, 5), "c.qsd");
-    EXPECT_EQ(u32At(s, 10336 + 44), 2048u); // word 2: entry 0's offset
-    EXPECT_TRUE(allZero(s, 10384, 12288));
-
-    EXPECT_EQ(readAll(logName), archiveName + " 0 10240\r\n");
-}
-
-TEST_F(EngineTest, AlignmentVariants) {
-    struct Case {
-        uint32_t alignment;
-        uint32_t firstOffset, secondOffset, attrOffset, fileSize;
-    };
-    // Members of 10 and 0 and 7 bytes at 0, 1 and 3; H = 16 + 8 * 4 = 48.
-    const Case cases[] = {
-        {0, 48, 58, 65, 65 + 4 * 48},
-        {1000, 1000, 2000, 3000, 4000},
-        {3, 48, 60, 69, 69 + 192},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.alignment);
-        start({{0, file("m0", std::string(10, 'x'))}, {1, file("m1", "")}, {3, file("m3", "1234567")}},
-              c.alignment);
-        run();
-        ASSERT_EQ(jobGetState(job), BuildJobState::Done);
-        std::string s = readAll(archiveName);
-        EXPECT_EQ(s.size(), c.fileSize);
-        EXPECT_EQ(u32At(s, 8), c.firstOffset);
-        EXPECT_EQ(u32At(s, 16), c.secondOffset); // the empty member shares the next offset
-        EXPECT_EQ(u32At(s, 20), 0u);
-        EXPECT_EQ(u32At(s, 32), c.secondOffset);
-        EXPECT_EQ(u32At(s, 40), c.attrOffset);
-        EXPECT_EQ(s.substr(c.secondOffset, 7), "1234567");
-        jobDestroy(job);
-        job = nullptr;
-    }
-}
-
-TEST_F(EngineTest, HoleAtIndexZeroStillCarriesDataStart) {
-    start({{1, file("only", "abc")}});
-    run();
-    std::string s = readAll(archiveName);
-    EXPECT_EQ(u32At(s, 8), 2048u);
-    EXPECT_EQ(u32At(s, 12), 0u);
-    EXPECT_EQ(u32At(s, 16), 2048u);
-    EXPECT_TRUE(allZero(s, 4096, 4096 + 48));
-}
-
-TEST_F(EngineTest, HeaderFileTextWithPrefix) {
-    std::string p1 = file("bgm01.qsd", "1"), p2 = file("my file-1.qsd", "2");
-    uint32_t off = static_cast<uint32_t>(dir.size() + 1);
-    start({{0, p1, off}, {5, p2, off}}, 2048, "SE_", "voice.x.bxa");
-    run();
-    std::string expected = "/*\r\n *\t'" + archiveName + "' FILE ID Header\r\n */\r\n\r\n" +
-                           "#define SE_BGM01_QSD\t(0) \t/* SE_bgm01.qsd */\r\n" +
-                           "#define SE_MY FILE_1_QSD\t(5) \t/* SE_my file-1.qsd */\r\n";
-    std::string id = archiveName;
-    sanitiseIdentifier(id.data());
-    expected +=
-        "\r\n/* number of inside files */\r\n#define " + id +
-        "_NUM_FILES\t(6)\r\n/*\r\n * It uses for calculation macros, such as \"size of BXA partition \r\n"
-        " * information\".\r\n * zyn_qsdf.h : QSDF_CALC_PTINFO_SIZE or QSDF_CALC_PTINFO_FMGL_SIZE\r\n */\r\n";
-    EXPECT_EQ(readAll(headerName), expected);
-}
 
 TEST(Sanitise, ReplacesPunctuationAndUppercasesAscii) {
     char text[] = "!#$%&+-./:=?@\\~ az\"(),;[]_09\xe3\x81\x82";
@@ -306,29 +211,6 @@ TEST_F(EngineTest, TrailingControlByteIsDropped) {
     EXPECT_EQ(jobGetState(job), BuildJobState::Done);
     EXPECT_EQ(readAll(dir + "/ctl.bxa").size(), 6144u);
     EXPECT_EQ(paths[0], m + std::string(1, '\0')); // trimmed in the caller's own text
-}
-
-TEST_F(EngineTest, AttributeNamesAndDates) {
-    setenv("TZ", "JST-9", 1);
-    tzset();
-    std::string n31(31, 'a'), n32(32, 'b'), n33(33, 'c');
-    std::vector<Member> ms{{0, file(n31, "1")}, {1, file(n32, "2")}, {2, file(n33, "3")}};
-    // 2004-03-05 09:07:31 in Tokyo (UTC+9): 00:07:31 UTC.
-    struct timespec times[2] = {{1078445251, 0}, {1078445251, 0}};
-    for (const auto& m : ms)
-        ASSERT_EQ(utimensat(AT_FDCWD, m.path.c_str(), times, 0), 0);
-    start(ms);
-    run();
-    unsetenv("TZ");
-    tzset();
-    std::string s = readAll(archiveName);
-    uint32_t t = u32At(s, 32);
-    EXPECT_EQ(s.substr(t, 32), n31 + std::string(1, '\0'));
-    EXPECT_EQ(s.substr(t + 48, 32), n32);
-    EXPECT_EQ(s.substr(t + 96, 32), n33.substr(0, 32));
-    const uint16_t expected[6] = {2004, 3, 5, 9, 7, 30};
-    for (int k = 0; k < 6; ++k)
-        EXPECT_EQ(u16At(s, t + 32 + 2 * k), expected[k]) << k;
 }
 
 // Fault injection through the file table.
