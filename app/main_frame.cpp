@@ -29,9 +29,10 @@ CMainFrame::CMainFrame()
 }
 
 CMainFrame::~CMainFrame() {
-    // Closing while a build runs performs no further step; the job is left to the
-    // process's end, which closes its files.
+    // Closing while a build runs performs no further step; the job is closed here
+    // so its files are flushed and the engine is free for another frame.
     buildTimer_.Stop();
+    ReleaseJob();
 }
 
 bool CMainFrame::HasSelection() const {

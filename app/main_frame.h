@@ -1,6 +1,7 @@
 #pragma once
 // The one top-level window: menu, accelerators, toolbar and status bar around the
 // file list, the enable rules of every command, and the state the commands share.
+#include <wx/arrstr.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
 
@@ -46,6 +47,7 @@ class CMainFrame : public wxFrame {
     void OnTimer(wxTimerEvent& event);
 
     bool IsBuildRunning() const { return buildRunning_ != 0; }
+    const wxTimer& BuildTimer() const { return buildTimer_; }
     // Only the build run changes this; tests set it to reach the building state.
     void SetBuildRunning(bool running) { buildRunning_ = running ? 1 : 0; }
 
@@ -54,6 +56,10 @@ class CMainFrame : public wxFrame {
 
   protected:
     bool TryBefore(wxEvent& event) override;
+
+    // The file dialog of File Registration: the chosen full paths in the order the
+    // dialog gives them, false when the user cancels. Tests answer it themselves.
+    virtual bool ChooseFilesToRegister(wxArrayString* paths);
 
   private:
     std::string archivePath_ = "c:\\noname";
@@ -71,6 +77,11 @@ class CMainFrame : public wxFrame {
     CCorvaneView* view_ = nullptr;
     bool checkingRule_ = false;
     wxString keyIndicators_[3];
+
+    // The build run's ending (frame_build.cpp): ReleaseJob closes, destroys and frees
+    // the job; EndBuild also stops the timer, clears the flag and restores the title.
+    void ReleaseJob();
+    void EndBuild();
 
     // Resources (frame_bars.cpp).
     void CreateMenus();
