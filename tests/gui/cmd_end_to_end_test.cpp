@@ -1,6 +1,5 @@
 // From files dropped on the window through the creation dialog and the timer to the
 // archive, header and log, which must equal what the command line writes.
-#include <wx/dnd.h>
 #include <wx/filefn.h>
 
 #include <cstdlib>
@@ -36,10 +35,7 @@ TEST_F(EndToEndTest, AWindowBuildEqualsTheCommandLineBuild) {
         dir.AddFile("snd/se/hit.qsd", 1, 1300000000), dir.AddFile("readme", 2049, 1400000000)};
     store->SetHeaderNameMode(CutOverlapping);
 
-    auto* dropped = new wxString[files.size()];
-    std::copy(files.begin(), files.end(), dropped);
-    wxDropFilesEvent drop(wxEVT_DROP_FILES, static_cast<int>(files.size()), dropped);
-    frame->GetEventHandler()->ProcessEvent(drop);
+    Drop(files);
     ASSERT_EQ(store->CountEntries(), files.size());
 
     cmdtest::CreateAnswer answer;

@@ -2,6 +2,7 @@
 // Shared pieces of the command and build tests: a real main frame whose file dialog
 // is answered by the test, modal dialogs answered by a script, and build ticks.
 #include <wx/dialog.h>
+#include <wx/dnd.h>
 #include <wx/modalhook.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -72,12 +73,10 @@ struct CreateAnswer {
     std::string prefix;
     std::string header;
     std::string log;
-    wxString proposed; // the remembered path the frame handed over
 
     int operator()(wxDialog* dialog) {
         auto* create = dynamic_cast<CCreateArchiveDlg*>(dialog);
         if (!create) return wxID_CANCEL;
-        proposed = create->m_strArchivePath;
         create->InitDialog();
         Edit(dialog, CCreateArchiveDlg::IDC_ARCHIVE)->SetValue(archive);
         Fill(dialog, CCreateArchiveDlg::IDC_ALIGN_BOX, CCreateArchiveDlg::IDC_ALIGN, alignment);
@@ -117,6 +116,12 @@ class FrameTest : public dlgtest::StoreTest {
         frame->OnTimer(event);
     }
     std::string Title() const { return frame->GetTitle().ToStdString(); }
+    void Drop(const std::vector<std::string>& paths) {
+        auto* files = new wxString[paths.size()]; // the event deletes them
+        std::copy(paths.begin(), paths.end(), files);
+        wxDropFilesEvent event(wxEVT_DROP_FILES, static_cast<int>(paths.size()), files);
+        frame->GetEventHandler()->ProcessEvent(event);
+    }
 
     ScriptedFrame* frame = nullptr;
     CCorvaneView* view = nullptr;
