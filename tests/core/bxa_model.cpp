@@ -48,22 +48,15 @@ std::string sanitise(std::string text) {
 std::vector<std::string> nameParts(const std::vector<std::string>& paths, int mode) {
     std::vector<std::string> parts;
     if (paths.empty()) return parts;
-    size_t k = 0;
-    if (mode == 1) {
-        const std::string& f = paths[0];
-        auto at = [](const std::string& s, size_t i) { return i < s.size() ? s[i] : '\0'; };
-        k = 3;
-        if (f.size() > 3) {
-            for (;;) {
-                bool differs = false;
-                for (size_t j = 1; j < paths.size() && !differs; ++j)
-                    differs = at(paths[j], k) != at(f, k);
-                if (differs) break;
-                ++k;
-                if (k >= f.size()) break;
-            }
-        }
-    }
+    // Mode 1 cuts where any path first differs from the lowest one, never below byte 3.
+    size_t k = 3;
+    auto same = [&paths](size_t i) {
+        for (const std::string& p : paths)
+            if (i >= p.size() || p[i] != paths[0][i]) return false;
+        return true;
+    };
+    while (mode == 1 && k < paths[0].size() && same(k))
+        ++k;
     for (const std::string& p : paths) {
         if (mode == 0) {
             size_t slash = p.rfind('/');
