@@ -26,21 +26,21 @@ bool fail(std::string* error, const std::string& where, const std::string& what)
     return false;
 }
 
-// One index table per source: which line took each index first.
+// Which line of the list took each index first (0: none yet).
 class IndexTable {
   public:
-    IndexTable() : firstUse_(kHighestIndex + 1) {}
-    bool take(uint32_t index, const std::string& where, std::string* error) {
-        if (!firstUse_[index].empty())
-            return fail(error, where,
-                        "index " + std::to_string(index) + " is used twice (first at " + firstUse_[index] +
-                            ")");
-        firstUse_[index] = where;
+    IndexTable() : firstLine_(kHighestIndex + 1) {}
+    bool take(uint32_t index, uint32_t line, const std::string& listName, std::string* error) {
+        if (firstLine_[index] != 0)
+            return fail(error, listName + ":" + std::to_string(line),
+                        "index " + std::to_string(index) + " is used twice (first at " + listName + ":" +
+                            std::to_string(firstLine_[index]) + ")");
+        firstLine_[index] = line;
         return true;
     }
 
   private:
-    std::vector<std::string> firstUse_;
+    std::vector<uint32_t> firstLine_;
 };
 
 bool checkPathLength(const std::string& path, const std::string& where, std::string* error) {
@@ -62,6 +62,10 @@ bool readable(const std::string& path, const struct stat& st) {
 
 } // namespace
 
+std::string Member::where() const {
+    return list ? *list + ":" + std::to_string(line) : "argument " + std::to_string(line);
+}
+
 bool parseListText(const std::string& text, const std::string& listName, std::vector<Member>* out,
                    std::string* error) {
     IndexTable table;
@@ -78,39 +82,39 @@ bool parseListText(const std::string& text, const std::string& listName, std::ve
         ++lineNo;
         if (end > begin && text[end - 1] == '\r') --end;
         if (isBlank(text, begin, end) || text[begin] == '#') continue;
-        std::string where = listName + ":" + std::to_string(lineNo);
+        auto where = [&] { return listName + ":" + std::to_string(lineNo); };
         if (std::memchr(text.data() + begin, '\0', end - begin))
-            return fail(error, where, "the line holds a NUL byte");
+            return fail(error, where(), "the line holds a NUL byte");
         const char* tabAt = static_cast<const char*>(std::memchr(text.data() + begin, '\t', end - begin));
         size_t tab = tabAt ? static_cast<size_t>(tabAt - text.data()) : end;
         int64_t index;
         std::string path;
         if (tab < end) {
-            if (tab == begin) return fail(error, where, "missing index before the tab");
+            if (tab == begin) return fail(error, where(), "missing index before the tab");
             uint64_t value = 0;
             for (size_t i = begin; i < tab; ++i) {
                 char c = text[i];
                 if (c < '0' || c > '9')
                     return fail(
-                        error, where,
+                        error, where(),
                         "malformed line: expected INDEX<TAB>PATH with a decimal INDEX, or a bare PATH");
                 value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(c - '0'), 1u << 30);
             }
             if (value > kHighestIndex)
-                return fail(error, where,
+                return fail(error, where(),
                             "index " + text.substr(begin, tab - begin) + " is out of range (0 to 65534)");
             index = static_cast<int64_t>(value);
             path = text.substr(tab + 1, end - tab - 1);
         } else {
             index = previous + 1;
             if (index > kHighestIndex)
-                return fail(error, where,
+                return fail(error, where(),
                             "index 65535 (after 65534 on the previous line) is out of range (0 to 65534)");
             path = text.substr(begin, end - begin);
         }
-        if (!checkPathLength(path, where, error)) return false;
-        if (!table.take(static_cast<uint32_t>(index), where, error)) return false;
-        out->push_back(Member{static_cast<uint32_t>(index), std::move(path), std::move(where)});
+        if ((path.empty() || path.size() > kMaxPath) && !checkPathLength(path, where(), error)) return false;
+        if (!table.take(static_cast<uint32_t>(index), lineNo, listName, error)) return false;
+        out->push_back(Member{static_cast<uint32_t>(index), std::move(path), &listName, lineNo});
         previous = index;
     }
     return true;
@@ -136,12 +140,42 @@ bool membersFromArguments(const std::vector<std::string>& files, std::vector<Mem
         std::string where = "argument " + std::to_string(i + 1);
         if (i > kHighestIndex) return fail(error, where, "more than 65535 FILE arguments");
         if (!checkPathLength(files[i], where, error)) return false;
-        out->push_back(Member{static_cast<uint32_t>(i), files[i], std::move(where)});
+        out->push_back(Member{static_cast<uint32_t>(i), files[i], nullptr, static_cast<uint32_t>(i + 1)});
     }
     return true;
 }
 
+namespace {
+
+// Looks members up relative to their folder, kept open while consecutive members
+// share it: a list of thousands of files then costs one short lookup per file.
+class FolderStat {
+  public:
+    ~FolderStat() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int stat(const std::string& path, struct stat* st) {
+        std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos || slash + 1 == path.size()) return ::stat(path.c_str(), st);
+        std::string folder = path.substr(0, slash + 1);
+        if (folder != folder_) {
+            if (fd_ >= 0) ::close(fd_);
+            fd_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            folder_ = folder;
+        }
+        if (fd_ < 0) return ::stat(path.c_str(), st);
+        return ::fstatat(fd_, path.c_str() + slash + 1, st, 0);
+    }
+
+  private:
+    std::string folder_;
+    int fd_ = -1;
+};
+
+} // namespace
+
 bool checkMembers(std::vector<Member>* members, std::string* error) {
+    FolderStat folders;
     for (Member& m : *members) {
         // The engine drops one trailing control byte before it opens a member, so that
         // is the name that has to exist.
@@ -149,9 +183,9 @@ bool checkMembers(std::vector<Member>* members, std::string* error) {
         if (static_cast<unsigned char>(opened.back()) >= 0x01 &&
             static_cast<unsigned char>(opened.back()) <= 0x1F)
             opened.pop_back();
-        auto where = [&m] { return m.where + ": " + m.path; };
+        auto where = [&m] { return m.where() + ": " + m.path; };
         struct stat st {};
-        if (opened.empty() || ::stat(opened.c_str(), &st) != 0)
+        if (opened.empty() || folders.stat(opened, &st) != 0)
             return fail(error, where(), opened.empty() ? "empty path" : std::strerror(errno));
         if (S_ISDIR(st.st_mode)) return fail(error, where(), "is a folder, not a file");
         if (!S_ISREG(st.st_mode)) return fail(error, where(), "not a regular file");
@@ -176,7 +210,7 @@ bool checkOutputsAreNotMembers(const std::vector<Member>& members, const std::ve
     if (outputIds.empty()) return true;
     for (const Member& m : members) {
         if (outputIds.count({m.device, m.inode}))
-            return fail(error, m.where + ": " + m.path, "is also an output file of this build");
+            return fail(error, m.where() + ": " + m.path, "is also an output file of this build");
     }
     return true;
 }

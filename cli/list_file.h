@@ -7,11 +7,16 @@
 
 struct Member {
     uint32_t index;
-    std::string path;  // exactly as written
-    std::string where; // "LIST:LINE" or "argument N", for messages
+    std::string path; // exactly as written
+    // Where the member was named, for messages: line `line` of the list file `list`
+    // (which outlives the members), or FILE argument number `line` when `list` is null.
+    const std::string* list = nullptr;
+    uint32_t line = 0;
     uint64_t size = 0; // filled by checkMembers, with the file's identity
     uint64_t device = 0;
     uint64_t inode = 0;
+
+    std::string where() const; // "LIST:LINE" or "argument N"
 };
 
 // Parses a list file (see `bxa pack --help`). Indexes are range- and duplicate-checked;

@@ -32,7 +32,7 @@ int runPack(const PackOptions& options, const std::vector<Member>& members) {
     auto store = std::make_unique<ProjectStore>();
     for (const Member& m : members) {
         if (!store->RegisterEntry(m.path.c_str(), m.index)) {
-            std::fprintf(stderr, "bxa: %s: %s: cannot register the member at index %u\n", m.where.c_str(),
+            std::fprintf(stderr, "bxa: %s: %s: cannot register the member at index %u\n", m.where().c_str(),
                          m.path.c_str(), m.index);
             return 1;
         }

@@ -10,6 +10,12 @@
 namespace {
 
 constexpr uint32_t kMaxTocBytes = 16 + 8 * kMaxEntries;
+// Behind the table of contents the job keeps each member's packed last-write
+// date, indexed by slot, taken from the open handle while the member is copied:
+// the date then describes the bytes stored, and no path is looked up again.
+constexpr std::size_t kStampBytes = 4 * static_cast<std::size_t>(kMaxEntries);
+static_assert(sizeof(BuildJob) + kMaxTocBytes + kStampBytes <= kJobBlockSize,
+              "the caller's block holds it all");
 // Offsets are signed 32-bit for the reader, so an archive stays below 2 GiB.
 constexpr uint64_t kArchiveLimit = 0x80000000ull;
 // Data moves in pieces that stay in the processor's cache; one step still
@@ -40,6 +46,10 @@ uint32_t getWord(const BuildJob* job, uint32_t word) {
 void putU16(unsigned char* p, uint16_t v) {
     p[0] = static_cast<unsigned char>(v);
     p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+uint32_t* stampsOf(BuildJob* job) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(job->toc) + kMaxTocBytes);
 }
 
 uint32_t jobAlign(const BuildJob* job, uint32_t x) {
@@ -153,6 +163,7 @@ bool openMember(BuildJob* job) {
     }
     job->memberFile = f;
     job->memberSize = static_cast<int32_t>(size);
+    if (rec.index < kMaxEntries) stampsOf(job)[rec.index] = ops.lastWrite ? dosStampOf(ops.lastWrite(f)) : 0;
     writeMemberLine(job);
     return true;
 }
@@ -172,7 +183,9 @@ void writeAttributeTable(BuildJob* job) {
             const char* path = job->list[r].path;
             attributeName(path, record);
             uint16_t fields[6] = {};
-            if (readMemberTimestamp(path, fields)) {
+            uint32_t stamp = stampsOf(job)[i];
+            if (stamp) unpackDosStamp(stamp, fields);
+            if (stamp || readMemberTimestamp(path, fields)) {
                 for (int k = 0; k < 6; ++k)
                     putU16(record + 32 + 2 * k, fields[k]);
             }
@@ -283,7 +296,8 @@ void engineFinish() {
 }
 
 BuildJob* jobCreate(const char* archiveName, void* block, std::size_t blockSize) {
-    if (g_slot || !block || !archiveName || blockSize < sizeof(BuildJob) + kMaxTocBytes) return nullptr;
+    if (g_slot || !block || !archiveName || blockSize < sizeof(BuildJob) + kMaxTocBytes + kStampBytes)
+        return nullptr;
     std::memset(block, 0, blockSize);
     BuildJob* job = static_cast<BuildJob*>(block);
     g_slot = job;

@@ -21,13 +21,14 @@ struct Tracked {
     std::FILE* file;
     char* buffer;
     long size;
+    long long lastWrite;
 };
 Tracked g_tracked[kMaxTracked];
 
 Tracked* track(std::FILE* f) {
     for (auto& t : g_tracked) {
         if (!t.file) {
-            t = Tracked{f, nullptr, -1};
+            t = Tracked{f, nullptr, -1, -1};
             return &t;
         }
     }
@@ -52,7 +53,10 @@ std::FILE* openReadOnly(const char* path) {
     }
     // Reads are sized by the caller; stream buffering would only add a copy.
     std::setvbuf(f, nullptr, _IONBF, 0);
-    if (Tracked* t = track(f)) t->size = static_cast<long>(st.st_size);
+    if (Tracked* t = track(f)) {
+        t->size = static_cast<long>(st.st_size);
+        t->lastWrite = static_cast<long long>(st.st_mtime);
+    }
     return f;
 }
 
@@ -75,7 +79,7 @@ int defaultClose(std::FILE* f) {
     int rc = std::fclose(f);
     if (t) {
         std::free(t->buffer);
-        *t = Tracked{nullptr, nullptr, -1};
+        *t = Tracked{nullptr, nullptr, -1, -1};
     }
     return rc;
 }
@@ -84,6 +88,12 @@ long defaultSize(std::FILE* f) {
     if (Tracked* t = find(f); t && t->size >= 0) return t->size;
     struct stat st {};
     return ::fstat(fileno(f), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+long long defaultLastWrite(std::FILE* f) {
+    if (Tracked* t = find(f); t && t->lastWrite >= 0) return t->lastWrite;
+    struct stat st {};
+    return ::fstat(fileno(f), &st) == 0 ? static_cast<long long>(st.st_mtime) : -1;
 }
 
 // Lets the kernel move large members straight from file to file.
@@ -124,8 +134,8 @@ int defaultError(std::FILE* f) {
     return std::ferror(f);
 }
 
-const EngineFileOps kDefaults = {defaultOpen, defaultClose, defaultRead, defaultWrite, defaultTell,
-                                 defaultSeek, defaultError, defaultSize, defaultCopy};
+const EngineFileOps kDefaults = {defaultOpen, defaultClose, defaultRead, defaultWrite,     defaultTell,
+                                 defaultSeek, defaultError, defaultSize, defaultLastWrite, defaultCopy};
 EngineFileOps g_ops = kDefaults;
 
 } // namespace

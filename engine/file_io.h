@@ -12,8 +12,9 @@ struct EngineFileOps {
     long (*tell)(std::FILE* f);
     int (*seek)(std::FILE* f, long offset, int whence);
     int (*error)(std::FILE* f);
-    // Length of an open file; negative when unknown.
+    // Length and last-write time (seconds since the epoch) of an open file; negative when unknown.
     long (*size)(std::FILE* f);
+    long long (*lastWrite)(std::FILE* f);
     // Optional fast path: moves up to `size` bytes from the read position of `from`
     // to the write position of `to` and returns how many were moved. Whatever it
     // leaves undone goes through read and write, which also report the faults.
