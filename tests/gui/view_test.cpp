@@ -1,256 +1,158 @@
-// The file list inside a real frame: columns, rows, selection recording, jump and popup.
-#include <gtest/gtest.h>
-#include <wx/menu.h>
+// The file list inside a real frame: its rows, the selection words it records, jump.
+#include <wx/datetime.h>
 #include <wx/uiaction.h>
 
-#include <vector>
+#include <tuple>
 
-#include "app/corvane_view.h"
-#include "gui_test_util.h"
-#include "test_frame.h"
+#include "gui_test.h"
 
 namespace {
 
-class ViewTest : public testing::Test {
+class ViewTest : public FrameTest<TestFrame> {
   protected:
-    void SetUp() override {
-        ResetStore();
-        frame = new CountingFrame;
-        frame->Show();
-        view = frame->GetView();
-        Pump();
-    }
-    void TearDown() override {
-        frame->Destroy();
-        Pump();
-        ResetStore();
-    }
-    void Register(std::initializer_list<uint32_t> slots) {
-        for (uint32_t s : slots)
-            ASSERT_TRUE(store->RegisterEntry(file.c_str(), s));
-        frame->GetDocument()->UpdateAllViews(0);
-    }
     void Select(std::initializer_list<long> rows) {
         view->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
         for (long r : rows)
             view->SetItemState(r, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     }
-    std::vector<long> SelectedRows() {
-        std::vector<long> out;
-        for (long r = view->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); r >= 0;
-             r = view->GetNextItem(r, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
-            out.push_back(r);
-        return out;
+    std::vector<long> SelectedRows() const {
+        std::vector<long> rows;
+        for (long r = -1; (r = view->GetNextItem(r, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) >= 0;)
+            rows.push_back(r);
+        return rows;
     }
-    // A key as the toolkit first shows it to the focused list; true when it goes on
-    // (to the accelerators and the list).
+    // A key as the toolkit first shows it to the list; true when it goes on to the list.
     bool Key(int code) {
-        wxKeyEvent ev(wxEVT_CHAR_HOOK);
-        ev.m_keyCode = code;
-        ev.SetEventObject(view->InputWindow());
-        return !view->InputWindow()->HandleWindowEvent(ev);
+        wxKeyEvent key(wxEVT_CHAR_HOOK);
+        key.m_keyCode = code;
+        key.SetEventObject(view->InputWindow());
+        return !view->InputWindow()->HandleWindowEvent(key);
     }
-    struct Words {
-        uint32_t position, count, first;
-        bool operator==(const Words& o) const {
-            return position == o.position && count == o.count && first == o.first;
-        }
-    };
-    Words Recorded() {
-        Words w{};
-        store->GetSelection(&w.position, &w.count);
-        w.first = store->GetSelFirstSlot();
+    // The selection words: position, count and the first selected row's slot.
+    using Words = std::tuple<uint32_t, uint32_t, uint32_t>;
+    Words Recorded() const {
+        Words w;
+        store->GetSelection(&std::get<0>(w), &std::get<1>(w));
+        std::get<2>(w) = store->GetSelFirstSlot();
         return w;
     }
-
-    ProjectStore* store = GetProjectStore();
-    CountingFrame* frame = nullptr;
-    CCorvaneView* view = nullptr;
-    TempDir dir;
-    std::string file = dir.AddFile("a.qsd", 3);
 };
 
-} // namespace
-
-TEST_F(ViewTest, ColumnsAndRows) {
-    ASSERT_EQ(view->GetColumnCount(), 5);
-    const char* headers[] = {"Index", "Filename", "Path", "Size", "Date"};
-    const int widths[] = {72, 108, 216, 144, 108};
-    for (int i = 0; i < 5; ++i) {
-        wxListItem col;
-        col.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH | wxLIST_MASK_FORMAT);
-        ASSERT_TRUE(view->GetColumn(i, col));
-        EXPECT_EQ(col.GetText(), headers[i]);
-        EXPECT_EQ(col.GetWidth(), widths[i]);
-        EXPECT_EQ(col.GetAlign(), wxLIST_FORMAT_LEFT);
+TEST_F(ViewTest, RowsShowEachGapOnceAndSkipUnreadableEntries) {
+    // One character a slot: F a file, M a missing file, D a folder, '.' an empty slot.
+    const struct {
+        const char* slots;
+        std::vector<long> rows; // the slot of each row, -1 for a gap row
+    } tables[] = {
+        {"", {}},
+        {"FF", {0, 1}},
+        {".F", {-1, 1}},
+        {"F.FF", {0, -1, 2, 3}},
+        {"F........F", {0, -1, 9}},
+        {"FMDF.M", {0, 3, -1}},
+    };
+    const std::string file = dir.AddFile("a.qsd", 3);
+    for (const auto& t : tables) {
+        SCOPED_TRACE(t.slots);
+        ClearTable();
+        for (uint32_t s = 0; t.slots[s] != '\0'; ++s) {
+            const char kind = t.slots[s];
+            if (kind == '.') continue;
+            const std::string path = kind == 'F' ? file : kind == 'D' ? dir.Path() : dir.Path() + "/missing";
+            ASSERT_TRUE(store->RegisterEntry(path.c_str(), s));
+        }
+        frame->GetDocument()->UpdateAllViews(0);
+        std::vector<long> rows;
+        for (long r = 0; r < view->GetItemCount(); ++r)
+            rows.push_back(view->RowSlot(r) == kNoSlot ? -1 : static_cast<long>(view->RowSlot(r)));
+        EXPECT_EQ(rows, t.rows);
     }
-    EXPECT_TRUE(view->HasFlag(wxLC_REPORT));
-    EXPECT_FALSE(view->HasFlag(wxLC_SINGLE_SEL));
 
-    EXPECT_EQ(view->GetItemCount(), 0);
-    Register({0, 2, 3});
-    ASSERT_EQ(view->GetItemCount(), 4);
-    EXPECT_EQ(view->GetItemText(0, 0), "        0");
-    EXPECT_EQ(view->GetItemText(1, 0), "");
-    EXPECT_EQ(view->GetItemText(2, 1), "a.qsd");
-    EXPECT_EQ(view->GetItemText(3, 2), wxString::FromUTF8(dir.Path()));
-    EXPECT_EQ(view->RowSlot(1), kNoSlot);
-    EXPECT_EQ(view->RowSlot(3), 3u);
-}
-
-TEST_F(ViewTest, AFullTableAppearsAtOnce) {
-    for (uint32_t s = 0; s < kSlotCount; ++s)
-        store->RegisterEntry(file.c_str(), s);
+    ClearTable();
+    const time_t when = wxDateTime(5, wxDateTime::Mar, 2004, 9, 7).GetTicks(); // local time
+    ASSERT_TRUE(store->RegisterEntry(dir.AddFile("data.qsd", 1234, when).c_str(), 7));
     frame->GetDocument()->UpdateAllViews(0);
-    EXPECT_EQ(view->GetItemCount(), static_cast<int>(kSlotCount));
-    EXPECT_EQ(view->GetItemText(65534, 0), "    65534");
+    const wxString cells[] = {"        7", "data.qsd", wxString::FromUTF8(dir.Path()),
+                              wxString(' ', 20) + "1234", "2004/03/05 09:07"};
+    for (int c = 0; c < ColCount; ++c) {
+        EXPECT_EQ(view->GetItemText(1, c), cells[c]) << "column " << c;
+        EXPECT_EQ(view->GetItemText(0, c), "") << "gap row, column " << c;
+    }
 }
 
-TEST_F(ViewTest, ARebuildDropsTheRowsSelectionButKeepsTheWords) {
-    Register({0, 1, 2});
-    Select({1, 2});
-    ASSERT_TRUE(view->RecordSelection());
-    frame->GetDocument()->UpdateAllViews(0);
-    EXPECT_TRUE(SelectedRows().empty());
-    EXPECT_EQ(Recorded(), (Words{1, 2, 1}));
-}
-
-TEST_F(ViewTest, KeysRecordTheSelectionBeforeTheListMoves) {
-    Register({0, 2, 3});
-
-    // Nothing selected: the key is swallowed and the words keep their values.
+TEST_F(ViewTest, SelectionIsRecordedAfterAClickAndBeforeAKey) {
+    Use({0, 2, 3}); // rows: 0, gap, 2, 3
     store->SetSelection(7, 7);
     store->SetSelFirstSlot(7);
+    // Nothing selected: the key never reaches the list and the words stay, but the
+    // window's own keys still work (Start asks for the archive first).
     EXPECT_FALSE(Key(WXK_DOWN));
-    EXPECT_EQ(Recorded(), (Words{7, 7, 7}));
+    EXPECT_EQ(Recorded(), Words(7, 7, 7));
+    DialogScript script;
+    EXPECT_FALSE(Key(WXK_F5));
+    EXPECT_EQ(script.shown, 1);
 
     Select({2, 3});
     EXPECT_TRUE(Key(WXK_DOWN));
-    EXPECT_EQ(Recorded(), (Words{2, 2, 2}));
-
-    // A block that begins with the gap row records no slot.
-    Select({1, 2});
+    EXPECT_EQ(Recorded(), Words(2, 2, 2));
+    Select({1, 2}); // a block beginning with the gap row names no slot
     EXPECT_TRUE(Key(WXK_SHIFT));
-    EXPECT_EQ(Recorded(), (Words{1, 2, kNoSlot}));
-}
+    EXPECT_EQ(Recorded(), Words(1, 2, kNoSlot));
 
-TEST_F(ViewTest, WithNothingSelectedTheFramesKeysStillWork) {
-    Register({0});
-    EXPECT_FALSE(Key(WXK_F5));
-    EXPECT_EQ(frame->Calls(ID_TOOL_START), 1);
-    // Delete is bound too, but its rule holds it back without a recorded selection.
-    EXPECT_FALSE(Key(WXK_DELETE));
-    EXPECT_EQ(frame->Calls(ID_EDIT_DELETE), 0);
-}
-
-TEST_F(ViewTest, ALeftClickRecordsTheSelectionAfterTheListTookIt) {
-    Register({0, 1, 5});
-    Select({2});
+    Select({3});
     wxMouseEvent up(wxEVT_LEFT_UP);
     up.SetEventObject(view->InputWindow());
     view->InputWindow()->HandleWindowEvent(up);
     Pump();
-    EXPECT_EQ(Recorded(), (Words{2, 1, kNoSlot})); // the gap row
-    Select({3});
-    view->InputWindow()->HandleWindowEvent(up);
-    Pump();
-    EXPECT_EQ(Recorded(), (Words{3, 1, 5}));
+    EXPECT_EQ(Recorded(), Words(3, 1, 3));
 }
 
-TEST_F(ViewTest, JumpSelectsTheTargetRowOnly) {
-    Register({0, 3, 9});
-    store->SetSelection(0, 1);
-    store->SetSelFirstSlot(0);
+TEST_F(ViewTest, JumpSelectsTheTargetRowAndLeavesTheWordsAlone) {
+    const std::string file = dir.AddFile("a.qsd", 1);
+    for (uint32_t s = 0; s < 2000; ++s)
+        store->RegisterEntry(file.c_str(), s);
+    for (uint32_t s : {1, 2, 4, 5, 6, 7, 8})
+        store->ClearEntry(s);
+    frame->GetDocument()->UpdateAllViews(0); // rows: 0, gap, 3, gap, 9, 10...
     Select({0, 1});
+    store->SetSelection(0, 2);
+    store->SetSelFirstSlot(0);
+    DialogScript script;
+    script.answer = TypeIndex("1500");
+    frame->OnViewJump();
+    Pump();
+    const long row = 4 + 1500 - 9;
+    EXPECT_EQ(SelectedRows(), std::vector<long>{row});
+    EXPECT_EQ(Recorded(), Words(0, 2, 0));
+    const long top = view->GetTopItem();
+    EXPECT_TRUE(top <= row && row < top + view->GetCountPerPage()) << top;
 
-    store->SetJumpIndex(9);
-    frame->GetDocument()->UpdateAllViews(HINT_JUMP);
-    EXPECT_EQ(SelectedRows(), (std::vector<long>{4}));
-    EXPECT_EQ(view->GetItemCount(), 5); // no rebuild
-    EXPECT_EQ(Recorded(), (Words{0, 1, 0}));
-
-    // An empty slot has no row: nothing stays selected.
-    store->SetJumpIndex(5);
-    frame->GetDocument()->UpdateAllViews(HINT_JUMP);
+    script.answer = TypeIndex("5"); // an empty slot has no row: nothing stays selected
+    frame->OnViewJump();
     EXPECT_TRUE(SelectedRows().empty());
 }
 
-TEST_F(ViewTest, JumpScrollsFarRowsIntoView) {
-    for (uint32_t s = 0; s < 2000; ++s)
-        store->RegisterEntry(file.c_str(), s);
-    frame->GetDocument()->UpdateAllViews(0);
-    Pump();
-    store->SetJumpIndex(1500);
-    frame->GetDocument()->UpdateAllViews(HINT_JUMP);
-    Pump();
-    long top = view->GetTopItem();
-    EXPECT_LE(top, 1500);
-    EXPECT_GT(top + view->GetCountPerPage(), 1500);
-}
-
-TEST_F(ViewTest, PopupGreysItsItemsByTheFramesQueries) {
-    auto states = [&] {
-        std::unique_ptr<wxMenu> menu(view->CreatePopupMenu());
-        std::vector<int> out; // id when enabled, -id when greyed, 0 for a separator
-        for (wxMenuItem* item : menu->GetMenuItems())
-            out.push_back(item->IsSeparator() ? 0 : (item->IsEnabled() ? item->GetId() : -item->GetId()));
-        return out;
-    };
-    EXPECT_EQ(states(), (std::vector<int>{-501, -502, 0, -503, 0, -504}));
-    Register({0});
-    EXPECT_EQ(states(), (std::vector<int>{-501, -502, 0, -503, 0, 504}));
-    store->SetSelection(0, 1);
-    EXPECT_EQ(states(), (std::vector<int>{501, -502, 0, 503, 0, 504}));
-    frame->SetBuildRunning(true);
-    EXPECT_EQ(states(), (std::vector<int>{501, -502, 0, 503, 0, -504}));
-    frame->SetBuildRunning(false);
-}
-
-TEST_F(ViewTest, PopupCommandsReachTheFramesHandlers) {
-    for (int id : {ID_POPUP_CUT, ID_POPUP_PASTE, ID_POPUP_DELETE, ID_POPUP_SETINDEX}) {
-        wxCommandEvent ev(wxEVT_MENU, id);
-        view->HandleWindowEvent(ev);
-    }
-    EXPECT_EQ(frame->Calls(ID_EDIT_CUT), 1);
-    EXPECT_EQ(frame->Calls(ID_EDIT_PASTE), 1);
-    EXPECT_EQ(frame->Calls(ID_EDIT_DELETE), 1);
-    EXPECT_EQ(frame->Calls(ID_TOOL_INDEX), 1);
-}
-
-TEST_F(ViewTest, RealKeysThroughTheToolkit) {
-    Register({0, 1});
+TEST_F(ViewTest, RealKeysAndClicksThroughTheToolkit) {
+    Use({0, 1});
     frame->Raise();
     view->SetFocus();
     Pump();
     if (!view->InputWindow()->HasFocus()) GTEST_SKIP() << "no keyboard focus in this X server";
+    DialogScript script;
     wxUIActionSimulator sim;
-
+    // Nothing selected: F5 still reaches Start, which asks for the archive.
     sim.Char(WXK_F5);
-    PumpUntil([&] { return frame->Calls(ID_TOOL_START) != 0; });
-    EXPECT_EQ(frame->Calls(ID_TOOL_START), 1);
-    sim.Char(WXK_DELETE); // no recorded selection: dropped
-    sim.Char(WXK_F1);     // bound to nothing; once it has arrived, so has Delete
-    PumpUntil([] { return false; }, 300);
-    EXPECT_EQ(frame->Calls(ID_EDIT_DELETE), 0);
+    EXPECT_TRUE(PumpUntil([&] { return script.shown == 1; }));
 
-    // A real click on row 1 selects it and records it once the list has taken it;
-    // Delete then acts on it.
+    // The list takes a real click before the words are recorded; Delete then acts on them.
     wxRect rect;
     ASSERT_TRUE(view->GetItemRect(1, rect));
     sim.MouseMove(view->ClientToScreen(rect.GetPosition() + wxPoint(20, rect.height / 2)));
     sim.MouseClick();
-    PumpUntil([&] { return Recorded().count != 0; });
-    EXPECT_EQ(Recorded(), (Words{1, 1, 1}));
-    EXPECT_EQ(SelectedRows(), (std::vector<long>{1}));
+    EXPECT_TRUE(PumpUntil([&] { return Recorded() == Words(1, 1, 1); }));
     sim.Char(WXK_DELETE);
-    PumpUntil([&] { return frame->Calls(ID_EDIT_DELETE) != 0; });
-    EXPECT_EQ(frame->Calls(ID_EDIT_DELETE), 1);
-
-    frame->SetBuildRunning(true);
-    sim.Char(WXK_F5);
-    sim.Char(WXK_F5, wxMOD_SHIFT);
-    PumpUntil([&] { return frame->Calls(ID_TOOL_STOP) != 0; });
-    EXPECT_EQ(frame->Calls(ID_TOOL_START), 1);
-    EXPECT_EQ(frame->Calls(ID_TOOL_STOP), 1);
-    frame->SetBuildRunning(false);
+    EXPECT_TRUE(PumpUntil([&] { return store->GetEntryPath(1) == nullptr; }));
+    EXPECT_NE(store->GetEntryPath(0), nullptr);
 }
+
+} // namespace
