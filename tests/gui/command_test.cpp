@@ -1,5 +1,4 @@
 // Registration and editing commands of a real frame on the entry table.
-#include <wx/filedlg.h>
 #include <wx/filefn.h>
 
 #include "gui_test.h"
@@ -8,9 +7,22 @@ namespace {
 
 using Slots = std::vector<uint32_t>;
 
+// The real frame with its file dialog answered by the test.
+class TestFrame : public CMainFrame {
+  public:
+    std::vector<std::string> choice;
+
+  protected:
+    bool ChooseFilesToRegister(wxArrayString* paths) override {
+        for (const std::string& path : choice)
+            paths->push_back(wxString::FromUTF8(path));
+        return !choice.empty();
+    }
+};
+
 class CommandTest : public FrameTest<TestFrame> {
   protected:
-    std::string Path(uint32_t s) const { return Text(store->GetEntryPath(s)); }
+    std::string Path(uint32_t s) const { return store->GetEntryPath(s) ? store->GetEntryPath(s) : "(none)"; }
     Slots UsedSlots() const {
         Slots used;
         for (uint32_t s = 0; s < kSlotCount; ++s)
@@ -30,43 +42,28 @@ TEST_F(CommandTest, RegistrationAndDropsAppendBehindTheLastUsedSlot) {
     frame->OnFileRegistration();
     EXPECT_EQ(UsedSlots(), (Slots{0, 1, 5, 6, 7, 8}));
     EXPECT_EQ(Path(6) + Path(7) + Path(8), c + a + c);
-    EXPECT_EQ(view->GetItemCount(), 7); // 0, 1, gap, 5, 6, 7, 8
-
-    // The dialog opens in the folder the options chose.
-    store->SelectFolder("/srv/data");
-    DialogScript script;
-    script.answer = [](wxDialog* dialog) {
-        auto* files = dynamic_cast<wxFileDialog*>(dialog);
-        EXPECT_TRUE(files && files->GetDirectory() == "/srv/data");
-        return wxID_CANCEL;
-    };
-    frame->choice.clear();
-    frame->OnFileRegistration();
-    EXPECT_EQ(script.shown, 1);
 
     // The dialog hands back one 260-byte buffer: one path and its terminator, or the
     // folder, each name and a last terminator. A choice that does not fit is dropped.
-    const struct {
-        std::vector<std::string> choice;
-        bool taken;
-    } buffers[] = {
-        {{"/d/" + std::string(127, 'a'), "/d/" + std::string(128, 'b')}, false},
-        {{"/d/" + std::string(127, 'a'), "/d/" + std::string(127, 'b')}, true},
+    const std::string a127 = "/d/" + std::string(127, 'a');
+    const std::pair<std::vector<std::string>, bool> buffers[] = {
+        {{a127, "/d/" + std::string(128, 'b')}, false},
+        {{a127, "/d/" + std::string(127, 'b')}, true},
         {{"/" + std::string(259, 'p')}, false},
         {{"/" + std::string(258, 'p')}, true},
     };
-    for (const auto& b : buffers) {
+    for (const auto& [choice, taken] : buffers) {
         const uint32_t before = store->CountEntries();
-        frame->choice = b.choice;
+        frame->choice = choice;
         frame->OnFileRegistration();
-        EXPECT_EQ(store->CountEntries() - before, b.taken ? b.choice.size() : 0) << b.choice[0].size();
+        EXPECT_EQ(store->CountEntries() - before, taken ? choice.size() : 0) << choice.back().size();
     }
 
     // Drops: in drop order, a folder takes a slot but shows no row, a path too long for a
     // slot leaves its slot empty, and nothing lands past the table's last slot.
     ClearTable();
     Use({3});
-    const std::string sub = dir.Path() + "/sub";
+    const std::string sub = dir.path + "/sub";
     ASSERT_TRUE(wxMkdir(sub));
     Drop({a, sub, std::string(260, 'x'), c});
     EXPECT_EQ(UsedSlots(), (Slots{3, 4, 5, 7}));
@@ -88,13 +85,11 @@ TEST_F(CommandTest, PasteMovesTheCutBlockOnlyOnceConfirmed) {
     EXPECT_EQ(UsedSlots(), (Slots{3, 4, 8}));
 
     Select(0, 1); // what is selected at Paste time does not matter
-    const std::string moved = Path(3);
     script.answer = TypeIndex("10");
     frame->OnEditPaste();
     EXPECT_FALSE(frame->IsCutPending());
     EXPECT_EQ(UsedSlots(), (Slots{8, 10, 11}));
-    EXPECT_EQ(Path(10), moved);
-    EXPECT_EQ(view->GetItemCount(), 5); // gap, 8, gap, 10, 11
+    EXPECT_EQ(Path(10), dir.path + "/f3");
 
     // A refused move (8 is in use) still uses the cut up.
     Select(10, 2);
@@ -118,27 +113,12 @@ TEST_F(CommandTest, BlockCommandsActFromTheFirstSelectedRow) {
     EXPECT_EQ(script.shown, 0);
     EXPECT_EQ(UsedSlots(), (Slots{1, 2}));
 
-    // Rows gap, 1, 2, gap, 7: the rows of 1 and 7 selected name the block 1..2.
-    Use({7});
-    view->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    view->SetItemState(4, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    ASSERT_TRUE(view->RecordSelection());
-    frame->OnEditDelete();
-    EXPECT_EQ(UsedSlots(), (Slots{7}));
-    Use({65533, 65534}); // a block running past the table's end stops there
-    Select(65533, 5);
-    frame->OnEditDelete();
-    EXPECT_EQ(UsedSlots(), (Slots{7}));
-
-    // Set Index moves the block unless a target slot is taken.
-    Use({10, 11, 12, 21});
-    Select(10, 3);
-    script.answer = TypeIndex("20");
+    // From a slot, Set Index moves the whole block and Delete clears the selected count.
+    Select(1, 2);
     frame->OnToolIndex();
-    EXPECT_EQ(UsedSlots(), (Slots{7, 10, 11, 12, 21}));
-    script.answer = TypeIndex("22");
-    frame->OnToolIndex();
-    EXPECT_EQ(UsedSlots(), (Slots{7, 21, 22, 23, 24}));
+    Select(5, 1);
+    frame->OnEditDelete();
+    EXPECT_EQ(UsedSlots(), (Slots{6}));
 }
 
 } // namespace

@@ -4,29 +4,19 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-namespace {
-
-bool ListingOnly(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0) return true;
-    return false;
-}
-
-void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
-                  const wxString& msg) {
+static void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                         const wxString& msg) {
     ADD_FAILURE_AT(file.utf8_str(), line)
         << "wx assertion in " << func.utf8_str() << ": " << cond.utf8_str() << " " << msg.utf8_str();
 }
 
-} // namespace
-
 int main(int argc, char** argv) {
     // InitGoogleTest takes its own flags out of argv, so look first.
-    const bool listing = ListingOnly(argc, argv);
+    const bool listing = std::find(argv + 1, argv + argc, std::string("--gtest_list_tests")) != argv + argc;
     testing::InitGoogleTest(&argc, argv);
     if (listing) return RUN_ALL_TESTS();
 

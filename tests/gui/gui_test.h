@@ -4,12 +4,8 @@
 #include <gtest/gtest.h>
 #include <utime.h>
 #include <wx/app.h>
-#include <wx/checkbox.h>
-#include <wx/dialog.h>
-#include <wx/dnd.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
-#include <wx/stopwatch.h>
 #include <wx/textctrl.h>
 
 #include <cstdlib>
@@ -32,58 +28,35 @@ inline void Pump() {
     }
 }
 
-// Events from the X server arrive some time after they were sent.
-template <class Pred> bool PumpUntil(Pred done, int ms = 5000) {
-    for (wxStopWatch watch; !done(); wxMilliSleep(5)) {
-        if (watch.Time() > ms) return false;
-        Pump();
-    }
-    return true;
-}
-
-class TempDir {
-  public:
-    TempDir() {
+// A fresh folder, removed with its contents.
+struct TempDir {
+    std::string path = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "corvane-gui-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
+        return mkdtemp(pattern.data()) ? pattern : std::string();
+    }();
     ~TempDir() {
         std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(path, ec);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return path_; }
-
     std::string AddFile(const std::string& name, size_t size, time_t mtime = 0) {
-        const std::string path = path_ + "/" + name;
-        std::ofstream(path, std::ios::binary) << std::string(size, 'x');
+        const std::string file = path + "/" + name;
+        std::ofstream(file, std::ios::binary) << std::string(size, 'x');
         utimbuf times{mtime, mtime};
-        if (mtime != 0) utime(path.c_str(), &times);
-        return path;
+        if (mtime != 0) utime(file.c_str(), &times);
+        return file;
     }
-
-  private:
-    std::string path_;
 };
 
-inline void Click(wxWindow* dialog, int id) {
+// A button's click, or a check box's (the dialogs keep their own ticks, not the box's).
+inline void Click(wxWindow* dialog, int id, wxEventType type = wxEVT_BUTTON) {
     wxWindow* control = dialog->FindWindow(id);
     ASSERT_NE(control, nullptr) << "no control " << id;
-    wxCommandEvent event(wxEVT_BUTTON, id);
+    wxCommandEvent event(type, id);
     event.SetEventObject(control);
     control->ProcessWindowEvent(event);
 }
-
-// Flips a check box the way a click does.
 inline void Toggle(wxWindow* dialog, int id) {
-    auto* box = static_cast<wxCheckBox*>(dialog->FindWindow(id));
-    ASSERT_NE(box, nullptr) << "no control " << id;
-    box->SetValue(!box->GetValue());
-    wxCommandEvent event(wxEVT_CHECKBOX, id);
-    event.SetEventObject(box);
-    event.SetInt(box->GetValue());
-    box->ProcessWindowEvent(event);
+    Click(dialog, id, wxEVT_CHECKBOX);
 }
 
 inline wxTextCtrl* Edit(wxWindow* dialog, int id) {
@@ -120,59 +93,29 @@ class DialogScript : public wxModalDialogHook {
     void Exit(wxDialog*) override {}
 };
 
-// The project lives for the whole process: its settings are put back and the rest
-// emptied around every test.
+// The project lives for the whole process: its settings are put back after every test,
+// and the table and the selection words emptied before it. The build options need no
+// reset: the creation dialog writes all of them.
 class StoreTest : public ::testing::Test {
   protected:
     ProjectStore* store = GetProjectStore();
+    unsigned char saved[kSettingsSize] = {};
 
     void SetUp() override {
-        store->SaveSettings(saved_);
-        Reset();
+        store->SaveSettings(saved);
+        ClearTable();
+        store->SetSelection(0, 0);
+        store->SetSelFirstSlot(kNoSlot);
     }
-    void TearDown() override {
-        store->LoadSettings(saved_);
-        Reset();
-    }
+    void TearDown() override { store->LoadSettings(saved); }
     void ClearTable() {
         for (uint32_t i = store->GetEntryEnd(); i-- > 0;)
             store->ClearEntry(i);
     }
-    static std::string Text(const char* text) { return text != nullptr ? text : "(null)"; }
-
-  private:
-    unsigned char saved_[kSettingsSize] = {};
-
-    void Reset() {
-        ClearTable();
-        store->SetArchiveName("");
-        store->SetHeaderName("");
-        store->SetLogName("");
-        store->SetAlignment(2048);
-        store->SetFileIdPrefix("");
-        store->SetSelection(0, 0);
-        store->SetSelFirstSlot(kNoSlot);
-        store->SetJumpIndex(0);
-    }
-};
-
-// The real frame with its file dialog answered by the test's choice; without one the
-// frame's own dialog opens (for a DialogScript to answer).
-class TestFrame : public CMainFrame {
-  public:
-    std::vector<std::string> choice;
-
-  protected:
-    bool ChooseFilesToRegister(wxArrayString* paths) override {
-        if (choice.empty()) return CMainFrame::ChooseFilesToRegister(paths);
-        for (const std::string& path : choice)
-            paths->push_back(wxString::FromUTF8(path));
-        return true;
-    }
 };
 
 // A shown frame of type Frame around each test.
-template <class Frame> class FrameTest : public StoreTest {
+template <class Frame = CMainFrame> class FrameTest : public StoreTest {
   protected:
     void SetUp() override {
         StoreTest::SetUp();
