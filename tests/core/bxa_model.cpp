@@ -7,14 +7,10 @@
 namespace bxamodel {
 namespace {
 
-void putU32(std::string& s, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
+// Little-endian, `bytes` wide.
+void put(std::string& s, size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
         s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-void putU16(std::string& s, size_t at, uint16_t v) {
-    s[at] = static_cast<char>(v & 0xFF);
-    s[at + 1] = static_cast<char>(v >> 8);
 }
 
 uint64_t up(uint64_t x, uint32_t a) {
@@ -32,8 +28,7 @@ std::string archiveFileName(const std::string& archiveName) {
     return archiveName + ".bxa";
 }
 
-} // namespace
-
+// The identifier rule of FileIDs and of the _NUM_FILES constant.
 std::string sanitise(std::string text) {
     static const char kToUnderscore[] = "!#$%&+-./:=?@\\~";
     for (char& c : text) {
@@ -44,6 +39,8 @@ std::string sanitise(std::string text) {
     }
     return text;
 }
+
+} // namespace
 
 std::vector<std::string> nameParts(const std::vector<std::string>& paths, int mode) {
     std::vector<std::string> parts;
@@ -58,30 +55,22 @@ std::vector<std::string> nameParts(const std::vector<std::string>& paths, int mo
     while (mode == 1 && k < paths[0].size() && same(k))
         ++k;
     for (const std::string& p : paths) {
-        if (mode == 0) {
-            size_t slash = p.rfind('/');
-            parts.push_back(slash == std::string::npos ? p : p.substr(slash + 1));
-        } else if (mode == 1) {
-            parts.push_back(p.substr(std::min(k, p.size())));
-        } else {
-            parts.push_back(p);
-        }
+        const size_t slash = p.rfind('/');
+        const size_t from = mode == 1                                 ? std::min(k, p.size())
+                            : mode == 0 && slash != std::string::npos ? slash + 1
+                                                                      : 0;
+        parts.push_back(p.substr(from));
     }
     return parts;
 }
 
 Stamp stampAt(int64_t epochSeconds, int utcOffsetSeconds) {
-    time_t t = static_cast<time_t>(epochSeconds + utcOffsetSeconds);
-    struct tm tmv {};
-    gmtime_r(&t, &tmv);
-    Stamp s;
-    s.year = static_cast<uint16_t>(tmv.tm_year + 1900);
-    s.month = static_cast<uint16_t>(tmv.tm_mon + 1);
-    s.day = static_cast<uint16_t>(tmv.tm_mday);
-    s.hour = static_cast<uint16_t>(tmv.tm_hour);
-    s.minute = static_cast<uint16_t>(tmv.tm_min);
-    s.second = static_cast<uint16_t>(tmv.tm_sec / 2 * 2);
-    return s;
+    const time_t t = static_cast<time_t>(epochSeconds + utcOffsetSeconds);
+    struct tm v {};
+    gmtime_r(&t, &v);
+    auto u = [](int x) { return static_cast<uint16_t>(x); };
+    return {u(v.tm_year + 1900), u(v.tm_mon + 1), u(v.tm_mday),
+            u(v.tm_hour),        u(v.tm_min),     u(v.tm_sec / 2 * 2)};
 }
 
 Output build(const Build& b) {
@@ -118,13 +107,13 @@ Output build(const Build& b) {
         const uint16_t date[6] = {e.stamp.year, e.stamp.month,  e.stamp.day,
                                   e.stamp.hour, e.stamp.minute, e.stamp.second};
         for (int i = 0; i < 6; ++i)
-            putU16(attrs, at + 32 + 2 * i, date[i]);
-        putU32(attrs, at + 44, words[++k]);
+            put(attrs, at + 32 + 2 * i, date[i], 2);
+        put(attrs, at + 44, words[++k], 4);
     }
     ar += attrs;
     ar.resize(up(ar.size(), a), '\0');
     for (size_t i = 0; i < words.size(); ++i)
-        putU32(ar, 4 * i, words[i]);
+        put(ar, 4 * i, words[i], 4);
 
     const std::string file = archiveFileName(b.archiveName);
     out.header = "/*\r\n *\t'" + file + "' FILE ID Header\r\n */\r\n\r\n";

@@ -35,9 +35,6 @@ struct Output {
 
 Output build(const Build& b);
 
-// The identifier rule of FileIDs and of the _NUM_FILES constant.
-std::string sanitise(std::string text);
-
 // Name parts for paths listed in ascending index order, for mode 0 (file name),
 // 1 (cut the common leading part, never fewer than 3 bytes) or 2 (full path).
 std::vector<std::string> nameParts(const std::vector<std::string>& pathsInIndexOrder, int mode);

@@ -119,47 +119,68 @@ struct PackCase {
     uint32_t alignment;
     std::string prefix;
     int mode;
-    std::string archive;
     std::vector<File> files;
-    std::vector<std::string> outputs = {"game.bxa", "game.h", "game.crg"};
+    std::string archive = "game.bxa";
     std::string tz = "UTC0";
-    int utcOffset = 0; // of every member's time in that zone
+    int utcOffset = 0;                     // of every member's time in that zone
+    std::vector<std::string> options = {}; // when set: these, then the archive and the members as arguments
+    std::vector<std::string> outputs = {}; // archive, header, log; by default beside the archive
 };
+
+// The archive gets ".bxa" unless its name has a dot; header and log replace the extension of its file name.
+std::vector<std::string> defaultOutputs(const std::string& archive) {
+    const size_t fileName = archive.rfind('/') + 1; // 0 without a folder
+    const std::string stem = archive.substr(0, archive.find('.', fileName));
+    return {archive.find('.') == std::string::npos ? archive + ".bxa" : archive, stem + ".h", stem + ".crg"};
+}
 
 ::testing::AssertionResult sameBytes(const std::string& what, const std::string& actual,
                                      const std::string& expected) {
     if (actual == expected) return ::testing::AssertionSuccess();
-    const size_t at =
-        size_t(std::mismatch(actual.begin(), actual.begin() + std::min(actual.size(), expected.size()),
-                             expected.begin())
-                   .first -
-               actual.begin());
+    size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
     return ::testing::AssertionFailure() << what << ": " << actual.size() << " bytes, expected "
                                          << expected.size() << "; first difference at offset " << at;
 }
 
-const char* const kModeNames[] = {"only-filename", "cut-overlapping", "full-path"};
+const char* const kModeNames[] = {"", "cut-overlapping", "full-path"};
 
-// The options that say the same as the case's fields, with the members in a list file.
-std::vector<std::string> listArgs(const PackCase& c) {
-    std::vector<std::string> args{
-        "pack", "-q", "-l", "list.txt", "-a", std::to_string(c.alignment), "-m", kModeNames[c.mode]};
-    if (!c.prefix.empty()) args.insert(args.end(), {"-p", c.prefix});
+// The members as arguments after the case's own options, or else in a list file with
+// options that say the same as the case's fields.
+std::vector<std::string> packArgs(const PackCase& c, const std::vector<std::string>& paths) {
+    std::vector<std::string> args{"pack"};
+    if (c.options.empty()) {
+        args.insert(args.end(), {"-qa", std::to_string(c.alignment), "-l", "list.txt"});
+        if (c.mode != 0) args.insert(args.end(), {"-m", kModeNames[c.mode]}); // else the default
+        if (!c.prefix.empty()) args.insert(args.end(), {"-p", c.prefix});
+    }
+    args.insert(args.end(), c.options.begin(), c.options.end());
     args.push_back(c.archive);
+    if (!c.options.empty()) args.insert(args.end(), paths.begin(), paths.end());
     return args;
 }
 
-// Writes the members, runs bxa with `args` and compares its outputs with the model's.
-void packAndCompare(const PackCase& c, const std::vector<std::string>& args, std::string list = "") {
+class PackMatchesModel : public ::testing::TestWithParam<PackCase> {};
+
+// Writes the members and their list, runs bxa and compares its outputs with the model's.
+TEST_P(PackMatchesModel, ArchiveHeaderAndLog) {
+    const PackCase& c = GetParam();
     TempDir dir;
     std::vector<File> files = c.files;
     std::sort(files.begin(), files.end(), [](const File& a, const File& b) { return a.index < b.index; });
-    const bool listTheFiles = list.empty();
+    // Every form the list syntax allows: a byte-order mark, comments, blank lines, CRLF
+    // endings, and bare paths wherever the index follows the previous one.
+    std::string list = "\xEF\xBB\xBF# members\r\n\r\n   \n";
     std::vector<std::string> paths;
+    int64_t previous = -1;
     for (const File& f : files) {
+        const bool bare = f.index == previous + 1 && f.path[0] != '#';
+        list += (bare ? "" : std::to_string(f.index) + "\t") + f.path + (f.index % 2 ? "\r\n" : "\n");
         paths.push_back(f.path);
-        if (listTheFiles) list += std::to_string(f.index) + "\t" + f.path + "\n";
+        previous = f.index;
     }
+    list.pop_back(); // the last line without its end
     const std::vector<std::string> names = bxamodel::nameParts(paths, c.mode);
     bxamodel::Build b{{}, c.alignment, c.prefix, c.archive};
     for (size_t i = 0; i < files.size(); ++i) {
@@ -172,14 +193,15 @@ void packAndCompare(const PackCase& c, const std::vector<std::string>& args, std
         ASSERT_EQ(utimensat(AT_FDCWD, (dir / f.path).c_str(), times, 0), 0);
     }
     writeFile(dir / "list.txt", list);
-    fs::create_directories(fs::path(dir / c.outputs[0]).parent_path());
-    const RunResult r = runBxa(args, dir.path, c.tz);
+    const std::vector<std::string> out = c.outputs.empty() ? defaultOutputs(c.archive) : c.outputs;
+    fs::create_directories(fs::path(dir / out[0]).parent_path());
+    const RunResult r = runBxa(packArgs(c, paths), dir.path, c.tz);
     ASSERT_EQ(r.status, 0) << r.err << r.out;
     EXPECT_EQ(r.err, "");
     const bxamodel::Output want = bxamodel::build(b);
-    EXPECT_TRUE(sameBytes(c.outputs[0], readFile(dir / c.outputs[0]), want.archive));
-    EXPECT_TRUE(sameBytes(c.outputs[1], readFile(dir / c.outputs[1]), want.header));
-    EXPECT_TRUE(sameBytes(c.outputs[2], readFile(dir / c.outputs[2]), want.log));
+    EXPECT_TRUE(sameBytes(out[0], readFile(dir / out[0]), want.archive));
+    EXPECT_TRUE(sameBytes(out[1], readFile(dir / out[1]), want.header));
+    EXPECT_TRUE(sameBytes(out[2], readFile(dir / out[2]), want.log));
 }
 
 std::vector<File> manySmallFiles() {
@@ -193,92 +215,58 @@ std::vector<File> manySmallFiles() {
     return files;
 }
 
-class PackMatchesModel : public ::testing::TestWithParam<PackCase> {};
-
-TEST_P(PackMatchesModel, ArchiveHeaderAndLog) {
-    packAndCompare(GetParam(), listArgs(GetParam()));
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Layouts, PackMatchesModel,
     ::testing::Values(
-        PackCase{"WorkedExample", 2048, "", 0, "game.bxa", {{0, "a.qsd", 5000}, {2, "b.qsd", 100}}},
+        PackCase{"WorkedExample", 2048, "", 0, {{0, "a.qsd", 5000}, {2, "b.qsd", 100}}},
         PackCase{"HolesEmptyMembersNoAlignment",
                  0,
                  "",
                  0,
-                 "game.bxa",
                  {{1, "a.qsd", 10}, {2, "z1", 0}, {3, "z2", 0}, {7, "b.qsd", 2049}, {8, "z3", 0}},
-                 {"game.bxa", "game.h", "game.crg"},
+                 "game.bxa",
                  "JST-9",
                  9 * 3600},
-        PackCase{"OddAlignmentAndNamesOf31To33Bytes",
+        PackCase{"OddAlignmentPunctuationAndNamesOf31To33Bytes",
                  7,
-                 "P",
-                 0,
-                 "game.bxa",
-                 {{0, std::string(31, 'a'), 5},
-                  {1, std::string(32, 'b'), 6},
-                  {2, "d/" + std::string(33, 'c'), 1}}},
-        PackCase{"PunctuationInNames",
-                 16,
                  "se_",
                  0,
-                 "game.bxa",
-                 {{0, "a b!#$%&+-.=?@~'(),;[]^_`{}.qsd", 4},
-                  {1, "x\\y.qsd", 5},
-                  {2, "My file-1.Qsd", 6},
-                  {3, "\xE9\x9F\xB3.qsd", 7}}},
+                 {{0, std::string(31, 'a'), 5},
+                  {1, std::string(32, 'b'), 6},
+                  {2, "d/" + std::string(33, 'c'), 1},
+                  {3, "a b!#$%&+-.=?@~'(),;[]^_`{}.qsd", 4},
+                  {4, "x\\y.qsd", 5},
+                  {5, "My file-1.Qsd", 6},
+                  {6, "\xE9\x9F\xB3.qsd", 7},
+                  {7, "#x.qsd", 8}}},
         PackCase{"CutOverlapping",
                  2048,
                  "",
                  1,
-                 "game.bxa",
                  {{0, "snd/bgm01.qsd", 8}, {5, "snd/bgm02.qsd", 9}, {6, "snd/se01.qsd", 10}}},
-        PackCase{"CutOverlappingShortFirstPath", 2048, "", 1, "game.bxa", {{0, "ab", 8}, {1, "abcdef", 9}}},
-        PackCase{"FullPathWithPrefix",
+        PackCase{"CutOverlappingShortFirstPath", 2048, "", 1, {{0, "ab", 8}, {1, "abcdef", 9}}},
+        PackCase{"FileArgumentsKeepTheirSpellingInFullPaths",
                  2048,
                  "SE_",
                  2,
-                 "game.bxa",
-                 {{0, "snd/bgm/a.qsd", 8}, {3, "voice/b.qsd", 9}}},
-        PackCase{"ArchiveWithoutDot",
-                 2048,
-                 "",
+                 {{0, "./a.qsd", 10}, {1, "sub/../b.qsd", 20}, {2, "sub/c.qsd", 30}},
+                 "x.bxa",
+                 "UTC0",
                  0,
-                 "out/game",
-                 {{0, "a", 8}},
-                 {"out/game.bxa", "out/game.h", "out/game.crg"}},
-        PackCase{"DotOnlyInFolder",
-                 2048,
-                 "",
-                 0,
-                 "rel.1/game",
-                 {{0, "a", 8}},
-                 {"rel.1/game", "rel.1/game.h", "rel.1/game.crg"}},
+                 {"--quiet", "--names=full-path", "--prefix=SE_", "--header", "ids.h", "--log=out.log"},
+                 {"x.bxa", "ids.h", "out.log"}},
+        PackCase{"ArchiveWithoutDot", 2048, "", 0, {{0, "a", 8}}, "out/game"},
+        PackCase{"DotOnlyInFolder", 2048, "", 0, {{0, "a", 8}}, "rel.1/game"},
         PackCase{"HighestIndexInSummerTime",
                  2048,
                  "",
                  0,
-                 "game.bxa",
                  {{0, "a", 8, 1688169599}, {65534, "b", 9, 1688169599 + 61}},
-                 {"game.bxa", "game.h", "game.crg"},
+                 "game.bxa",
                  "CET-1CEST,M3.5.0,M10.5.0/3",
                  2 * 3600},
-        PackCase{"ThousandsOfSmallFiles",
-                 2048,
-                 "X_",
-                 1,
-                 "many.bxa",
-                 manySmallFiles(),
-                 {"many.bxa", "many.h", "many.crg"}},
-        PackCase{"MemberOf64MiB",
-                 2048,
-                 "",
-                 0,
-                 "big.bxa",
-                 {{0, "big", 64u << 20}, {1, "after", 3}},
-                 {"big.bxa", "big.h", "big.crg"}}),
+        PackCase{"ThousandsOfSmallFiles", 2048, "X_", 1, manySmallFiles(), "many.bxa"},
+        PackCase{"MemberOf64MiB", 2048, "", 0, {{0, "big", 64u << 20}, {1, "after", 3}}, "big.bxa"}),
     [](const ::testing::TestParamInfo<PackCase>& info) { return std::string(info.param.name); });
 
 TEST(PackCli, ModelAnchors) {
@@ -291,40 +279,10 @@ TEST(PackCli, ModelAnchors) {
     ASSERT_EQ(ar.size(), 12288u);
     EXPECT_EQ(ar.substr(0, 8), std::string("BXA\0\3\0\0\0", 8));
     EXPECT_EQ(ar.substr(24, 16), std::string("\0\x20\0\0\x64\0\0\0\0\x28\0\0\x90\0\0\0", 16));
-    // Local times of the zones the cases run in, reduced to even seconds.
-    const bxamodel::Stamp stamps[] = {bxamodel::stampAt(kStamp, 9 * 3600),
-                                      bxamodel::stampAt(1688169599, 7200)};
-    const int expected[][6] = {{2023, 11, 15, 7, 13, 20}, {2023, 7, 1, 1, 59, 58}};
-    for (int i = 0; i < 2; ++i) {
-        const bxamodel::Stamp& s = stamps[i];
-        EXPECT_EQ(std::vector<int>({s.year, s.month, s.day, s.hour, s.minute, s.second}),
-                  std::vector<int>(expected[i], expected[i] + 6));
-    }
-}
-
-TEST(PackCli, FileArgumentsTakeIndexesInOrderAndKeepTheirSpelling) {
-    const PackCase c{"",
-                     2048,
-                     "",
-                     2,
-                     "x.bxa",
-                     {{0, "./a.qsd", 10}, {1, "sub/../b.qsd", 20}, {2, "sub/c.qsd", 30}},
-                     {"x.bxa", "ids.h", "out.log"}};
-    packAndCompare(c, {"pack", "--quiet", "--names=full-path", "--header", "ids.h", "--log=out.log", "x.bxa",
-                       "./a.qsd", "sub/../b.qsd", "sub/c.qsd"});
-}
-
-TEST(PackCli, ListSyntaxCommentsBlankLinesCrLfAndBareLines) {
-    const PackCase c{"",
-                     512,
-                     "",
-                     0,
-                     "g.bxa",
-                     {{0, "a", 1}, {5, "b", 2}, {6, "c", 3}, {7, "#d", 4}, {9, "e", 5}},
-                     {"g.bxa", "g.h", "g.crg"}};
-    packAndCompare(c, {"pack", "-qa", "512", "-l", "list.txt", "g.bxa"},
-                   "\xEF\xBB\xBF"
-                   "a\r\n# a comment\r\n\r\n   \n5\tb\nc\r\n7\t#d\n9\te");
+    // Local time two hours east of UTC, reduced to even seconds.
+    const bxamodel::Stamp s = bxamodel::stampAt(1688169599, 7200);
+    EXPECT_EQ(std::vector<int>({s.year, s.month, s.day, s.hour, s.minute, s.second}),
+              std::vector<int>({2023, 7, 1, 1, 59, 58}));
 }
 
 TEST(PackCli, RefusedInputExits2AndWritesNothing) {
@@ -350,16 +308,13 @@ TEST(PackCli, RefusedInputExits2AndWritesNothing) {
         writeFile(dir / "a", "aaa");
         fs::create_directory(dir / "folder");
         writeFile(dir / "out.bxa", "old archive"); // must survive a refused run untouched
+        writeFile(dir / "list.txt", c.list);
         std::vector<std::string> args{"pack", "-q"};
-        if (!c.list.empty()) {
-            writeFile(dir / "list.txt", c.list);
-            args.insert(args.end(), {"-l", "list.txt"});
-        }
+        if (!c.list.empty()) args.insert(args.end(), {"-l", "list.txt"});
         args.insert(args.end(), c.args.begin(), c.args.end());
         const RunResult r = runBxa(args, dir.path);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-        EXPECT_EQ(r.out, "");
         EXPECT_EQ(readFile(dir / "out.bxa"), "old archive");
         EXPECT_FALSE(fs::exists(dir / "out.h"));
         EXPECT_FALSE(fs::exists(dir / "out.crg"));
@@ -383,11 +338,8 @@ TEST(PackCli, HelpAndVersion) {
         const char* out;
         const char* err;
     } cases[] = {
-        {{"--help"}, 0, "Usage: bxa COMMAND", ""},
         {{"pack", "out.bxa", "--help"}, 0, "Usage: bxa pack [options] ARCHIVE [FILE...]", ""},
         {{"--version"}, 0, "bxa (Corvane) ", ""},
-        {{"pack", "-V"}, 0, "bxa (Corvane) ", ""},
-        {{}, 2, "", "Usage: bxa COMMAND"},
         {{"unpack"}, 2, "", "unknown command 'unpack'"},
     };
     for (const auto& c : cases) {
@@ -395,10 +347,7 @@ TEST(PackCli, HelpAndVersion) {
         const RunResult r = runBxa(c.args, dir.path);
         EXPECT_EQ(r.status, c.status);
         EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
-        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
-        if (c.status == 0) {
-            EXPECT_EQ(r.err, "");
-        }
+        EXPECT_TRUE(*c.err ? r.err.find(c.err) != std::string::npos : r.err.empty()) << r.err;
     }
 }
 
