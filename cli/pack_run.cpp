@@ -8,12 +8,9 @@
 #include "cli/progress.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
+#include "platform/memory.h"
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
 
 BuildJobState runJob(BuildJob* job, ProgressLine* progress) {
     for (;;) {
@@ -41,8 +38,14 @@ int runPack(const PackOptions& options, const std::vector<Member>& members) {
     store->SetAlignment(options.alignment);
     store->SetFileIdPrefix(options.prefix.c_str());
 
-    std::unique_ptr<void, FreeDeleter> block(std::calloc(1, kJobBlockSize));
-    std::unique_ptr<BuildRecord[]> list(new BuildRecord[kMaxEntries]());
+    // One fresh mapping for the job block and the build list: both are cleared or
+    // filled once, and large pages keep that to a few page faults.
+    constexpr std::size_t kListOffset =
+        (kJobBlockSize + alignof(BuildRecord) - 1) / alignof(BuildRecord) * alignof(BuildRecord);
+    platform::LargeBuffer memory(kListOffset + sizeof(BuildRecord) * kMaxEntries);
+    void* block = memory.get();
+    BuildRecord* list =
+        block ? reinterpret_cast<BuildRecord*>(static_cast<char*>(block) + kListOffset) : nullptr;
     if (!block) {
         std::fprintf(stderr, "bxa: not enough memory for the build job\n");
         return 1;
@@ -50,12 +53,12 @@ int runPack(const PackOptions& options, const std::vector<Member>& members) {
 
     engineInit();
     int status = 1;
-    BuildJob* job = jobCreate(options.archive.c_str(), block.get(), kJobBlockSize);
+    BuildJob* job = jobCreate(options.archive.c_str(), block, kJobBlockSize);
     if (!job) {
         std::fprintf(stderr, "bxa: the build job could not be created\n");
     } else {
-        uint32_t count = PrepareBuildJob(store.get(), job, list.get(), options.headerName.c_str(),
-                                         options.logName.c_str());
+        uint32_t count =
+            PrepareBuildJob(store.get(), job, list, options.headerName.c_str(), options.logName.c_str());
         if (count != members.size() || jobGetState(job) != BuildJobState::Started) {
             std::fprintf(stderr, "bxa: the build job could not be started\n");
         } else {

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstddef>
+
+namespace platform {
+
+// Asks for large pages behind [p, p + n). Big tables that are filled at start-up then
+// cost a handful of page faults instead of thousands; a refusal changes nothing else.
+void adviseLargePages(void* p, std::size_t n);
+
+// Zero-filled memory of its own mapping, on large pages where the system has them.
+class LargeBuffer {
+  public:
+    explicit LargeBuffer(std::size_t size);
+    ~LargeBuffer();
+    LargeBuffer(const LargeBuffer&) = delete;
+    LargeBuffer& operator=(const LargeBuffer&) = delete;
+    void* get() const { return data_; } // null when the memory could not be had
+
+  private:
+    void* base_ = nullptr;
+    void* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+} // namespace platform
