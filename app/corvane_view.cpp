@@ -2,6 +2,7 @@
 
 #include <wx/menu.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/command_ids.h"
@@ -13,13 +14,18 @@ namespace {
 struct ColumnDef {
     const char* text;
     int chars;
+    const char* widest; // the widest text the column shows, when it has a fixed form
 };
 // Widths are given in characters of 9 pixels.
 const ColumnDef kColumns[ColCount] = {
-    {wxTRANSLATE("Index"), 8}, {wxTRANSLATE("Filename"), 12}, {wxTRANSLATE("Path"), 24},
-    {wxTRANSLATE("Size"), 16}, {wxTRANSLATE("Date"), 12},
+    {wxTRANSLATE("Index"), 8, "    65534"},
+    {wxTRANSLATE("Filename"), 12, nullptr},
+    {wxTRANSLATE("Path"), 24, nullptr},
+    {wxTRANSLATE("Size"), 16, "              4294967295"},
+    {wxTRANSLATE("Date"), 12, "8888/88/88 88:88"},
 };
 constexpr int kPixelsPerChar = 9;
+constexpr int kCellPadding = 16; // the generic list's margins around a cell's text
 
 struct PopupDef {
     int id; // 0 marks a separator
@@ -54,9 +60,13 @@ CCorvaneView::CCorvaneView(CMainFrame* frame, wxWindow* parent)
 
 void CCorvaneView::OnInitialUpdate() {
     Rebuild();
-    for (int i = 0; i < ColCount; ++i)
-        InsertColumn(i, wxGetTranslation(kColumns[i].text), wxLIST_FORMAT_LEFT,
-                     kColumns[i].chars * kPixelsPerChar);
+    for (int i = 0; i < ColCount; ++i) {
+        // Nine pixels a character, unless the toolkit's font needs more for the widest
+        // text of the column: a date cut to "2026/12/05 1..." helps nobody.
+        int width = kColumns[i].chars * kPixelsPerChar;
+        if (kColumns[i].widest) width = std::max(width, GetTextExtent(kColumns[i].widest).x + kCellPadding);
+        InsertColumn(i, wxGetTranslation(kColumns[i].text), wxLIST_FORMAT_LEFT, width);
+    }
     // Room for every slot is reserved once, so a rebuild never has to grow the rows.
     rows_.reserve(kSlotCount);
 
