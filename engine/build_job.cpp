@@ -1,5 +1,6 @@
 #include "engine/build_job.h"
 
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
@@ -29,12 +30,26 @@ BuildJob* g_slot = nullptr;
 
 unsigned char g_zeros[64 * 1024];
 
-void putWord(BuildJob* job, uint32_t word, uint32_t value) {
-    unsigned char* p = reinterpret_cast<unsigned char*>(job->toc) + 4 * static_cast<std::size_t>(word);
+// The numbered messages go out at once, so they stand in order with whatever the
+// caller prints around a build.
+void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void report(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+void putU32(unsigned char* p, uint32_t value) {
     p[0] = static_cast<unsigned char>(value);
     p[1] = static_cast<unsigned char>(value >> 8);
     p[2] = static_cast<unsigned char>(value >> 16);
     p[3] = static_cast<unsigned char>(value >> 24);
+}
+
+void putWord(BuildJob* job, uint32_t word, uint32_t value) {
+    putU32(reinterpret_cast<unsigned char*>(job->toc) + 4 * static_cast<std::size_t>(word), value);
 }
 
 uint32_t getWord(const BuildJob* job, uint32_t word) {
@@ -74,8 +89,7 @@ void padTo(BuildJob* job, uint32_t end) {
     uint64_t want = aligned - end;
     uint64_t written = writeZeros(job->archiveFile, want);
     if (written < want) {
-        std::printf("write error in bxa file[3]. ret = %d\n", static_cast<int>(written));
-        std::fflush(stdout);
+        report("write error in bxa file[3]. ret = %d\n", static_cast<int>(written));
     }
 }
 
@@ -98,8 +112,7 @@ bool openText(BuildJob* job, std::FILE** file, const char* given, const char* ex
         std::snprintf(name, sizeof name, "%s%s", job->baseName, extension);
     *file = engineFileOps().open(name, "wb");
     if (*file) return true;
-    std::printf("file open failed[%d]. %s\n", place, name);
-    std::fflush(stdout);
+    report("file open failed[%d]. %s\n", place, name);
     return false;
 }
 
@@ -107,11 +120,9 @@ void openStep(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     char name[kNameBufferSize];
     archiveFileName(job, name);
-    trimControlTail(name);
     job->archiveFile = ops.open(name, "wb");
     if (!job->archiveFile) {
-        std::printf("file open failed[0]. %s\n", name);
-        std::fflush(stdout);
+        report("file open failed[0]. %s\n", name);
         return failJob(job);
     }
     uint32_t lastIndex = job->memberCount ? job->list[job->memberCount - 1].index : 0;
@@ -138,8 +149,7 @@ bool openMember(BuildJob* job) {
     trimControlTail(rec.path);
     std::FILE* f = ops.open(rec.path, "rb");
     if (!f) {
-        std::printf("File open failed[3]. \"%s\"\n", rec.path);
-        std::fflush(stdout);
+        report("File open failed[3]. \"%s\"\n", rec.path);
         job->state = BuildJobState::Failed;
         return false;
     }
@@ -155,8 +165,7 @@ bool openMember(BuildJob* job) {
     uint64_t a = job->alignment;
     uint64_t attr = 48ull * job->entryCount;
     if (end + a + attr + a >= kArchiveLimit) {
-        std::printf("archive too large[4]. \"%s\"\n", rec.path);
-        std::fflush(stdout);
+        report("archive too large[4]. \"%s\"\n", rec.path);
         ops.close(f);
         job->state = BuildJobState::Failed;
         return false;
@@ -172,8 +181,7 @@ void writeAttributeTable(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     int rc = ops.seek(job->archiveFile, 0, SEEK_END);
     if (rc != 0) {
-        std::printf("seek error[1]. ret = %d\n", rc);
-        std::fflush(stdout);
+        report("seek error[1]. ret = %d\n", rc);
     }
     uint32_t r = 0;
     uint32_t used = 0;
@@ -190,17 +198,12 @@ void writeAttributeTable(BuildJob* job) {
                     putU16(record + 32 + 2 * k, fields[k]);
             }
             ++used;
-            uint32_t word = used < 2 * job->entryCount + 4 ? getWord(job, used) : 0;
-            record[44] = static_cast<unsigned char>(word);
-            record[45] = static_cast<unsigned char>(word >> 8);
-            record[46] = static_cast<unsigned char>(word >> 16);
-            record[47] = static_cast<unsigned char>(word >> 24);
+            putU32(record + 44, used < 2 * job->entryCount + 4 ? getWord(job, used) : 0);
             ++r;
         }
         std::size_t w = ops.write(record, sizeof record, job->archiveFile);
         if (w != sizeof record) {
-            std::printf("write error in bxa file[2]. ret = %d\n", static_cast<int>(w / sizeof record));
-            std::fflush(stdout);
+            report("write error in bxa file[2]. ret = %d\n", static_cast<int>(w / sizeof record));
         }
         job->attrSize += kAttrRecordSize;
     }
@@ -217,13 +220,11 @@ void finishArchive(BuildJob* job) {
     putWord(job, 2 * n + 3, job->attrSize);
     int rc = ops.seek(job->archiveFile, 0, SEEK_SET);
     if (rc != 0) {
-        std::printf("seek error[0]. ret = %d\n", rc);
-        std::fflush(stdout);
+        report("seek error[0]. ret = %d\n", rc);
     }
     std::size_t w = ops.write(job->toc, job->tocSize, job->archiveFile);
     if (w < job->tocSize) {
-        std::printf("write error[0]. ret = %d\n", static_cast<int>(w));
-        std::fflush(stdout);
+        report("write error[0]. ret = %d\n", static_cast<int>(w));
     }
     job->state = BuildJobState::Done;
 }
@@ -247,12 +248,10 @@ void copyStep(BuildJob* job) {
         if (r < n) break;
     }
     bool readFailed = got == 0 && ops.error(job->memberFile);
-    if (readFailed) {
-        std::printf("read error in crs file.\n");
-    } else if (shortWrite) {
-        std::printf("write error in bxa file.[1]\n");
-    }
-    if (readFailed || shortWrite) std::fflush(stdout);
+    if (readFailed)
+        report("read error in crs file.\n");
+    else if (shortWrite)
+        report("write error in bxa file.[1]\n");
     job->copied += static_cast<uint32_t>(got);
     if (!readFailed && got == job->chunkSize) return;
 
@@ -309,8 +308,7 @@ BuildJob* jobCreate(const char* archiveName, void* block, std::size_t blockSize)
     job->toc = reinterpret_cast<uint32_t*>(job + 1);
     job->copyBuffer = static_cast<unsigned char*>(std::malloc(kChunkSize));
     if (!job->copyBuffer) {
-        std::printf("not enough memory.[5]\r\n");
-        std::fflush(stdout);
+        report("not enough memory.[5]\r\n");
         std::exit(0);
     }
     std::size_t n = std::strcspn(job->archiveName, ".");

@@ -78,6 +78,7 @@ void archiveFileName(const BuildJob* job, char out[kNameBufferSize]) {
     } else {
         std::snprintf(out, kNameBufferSize, "%s.bxa", job->baseName);
     }
+    trimControlTail(out);
 }
 
 void writeOpeningComment(BuildJob* job, const char* archiveFile) {
@@ -117,6 +118,5 @@ void writeLogLine(BuildJob* job) {
     if (!job->logFile) return;
     char name[kNameBufferSize];
     archiveFileName(job, name);
-    trimControlTail(name);
     textPrintf(job->logFile, "%s %d %d\n", name, 0, static_cast<int>(job->writeOffset));
 }

@@ -10,7 +10,7 @@ constexpr int kIdBufferSize = 256;
 void sanitiseIdentifier(char* text);
 
 // The archive's file name as the job writes it: the given name when it holds a '.',
-// otherwise the base name with ".bxa".
+// otherwise the base name with ".bxa"; a trailing control byte is dropped.
 void archiveFileName(const BuildJob* job, char out[kNameBufferSize]);
 
 // Drops a last byte in 0x01..0x1F (a stray line end in a typed name); other bytes stay.
