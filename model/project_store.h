@@ -67,10 +67,12 @@ class ProjectStore {
     void SetJumpIndex(uint32_t index) { jumpIndex_ = index; }
 
     // Settings block. `image` holds kSettingsSize bytes in file order (little-endian).
-    // LoadSettings applies an image only when it is whole and its magic and version match.
+    // LoadSettings applies the first kSettingsSize bytes of an image when there are at least
+    // that many and they begin with our magic and version; what follows them is not looked at.
+    // A shorter image is ignored: the rest of its block would be unknown.
     // Loaded folder paths are forced to end inside their 256 bytes; other values stay as read.
     void LoadSettings(const unsigned char* image, size_t size = kSettingsSize);
-    static bool IsSettingsImage(const unsigned char* image, size_t size); // whole, with our magic and version
+    static bool IsSettingsImage(const unsigned char* image, size_t size);
     void SaveSettings(unsigned char* image) const;
     const SettingsBlock& Settings() const { return settings_; }
     uint32_t GetFolderCount() const { return settings_.folderCount; }

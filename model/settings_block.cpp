@@ -36,7 +36,7 @@ size_t FolderTextLength(const char* path) {
 } // namespace
 
 bool ProjectStore::IsSettingsImage(const unsigned char* image, size_t size) {
-    return image && size == kSettingsSize && std::memcmp(image, kSettingsMagic, sizeof kSettingsMagic) == 0 &&
+    return image && size >= kSettingsSize && std::memcmp(image, kSettingsMagic, sizeof kSettingsMagic) == 0 &&
            ReadWord(image + kVersionAt) == kSettingsVersion;
 }
 

@@ -43,8 +43,8 @@ bool LoadSettingsFile(ProjectStore* store, const char* path) {
     if (!store || !path) return false;
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    // One byte more than a block tells a longer, foreign file from ours.
-    unsigned char image[kSettingsSize + 1];
+    // Only the first block counts; a longer file is ours when that block is.
+    unsigned char image[kSettingsSize];
     const size_t size = ReadFully(fd, image, sizeof image);
     ::close(fd);
     if (!ProjectStore::IsSettingsImage(image, size)) return false;

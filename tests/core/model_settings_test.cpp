@@ -106,29 +106,39 @@ TEST_F(SettingsFile, FieldOffsetsAndWholeReplacement) {
     EXPECT_EQ(entries(), 1u);
 }
 
-TEST_F(SettingsFile, ForeignImagesAreIgnored) {
+TEST_F(SettingsFile, OnlyTheFirstBlockDecides) {
     auto other = std::make_unique<ProjectStore>();
     other->SelectFolder("/other");
     const Image good = save(*other);
     const struct {
-        size_t size, patchAt; // a file one byte longer must be told from ours too
+        const char* name;
+        size_t size, patchAt; // the patch lands behind the file when patchAt >= size
         unsigned char patch;
-    } cases[] = {{kSettingsSize, 3, 'X'},
-                 {kSettingsSize, 7, 0x01},
-                 {kSettingsSize - 1, kSettingsSize, 0},
-                 {kSettingsSize + 1, kSettingsSize, 0},
-                 {0, 0, 0}};
+        bool loaded;
+    } cases[] = {
+        {"whole block", kSettingsSize, kSettingsSize, 0, true},
+        {"longer file", kSettingsSize + 4096, kSettingsSize, 'x', true},
+        {"one byte longer", kSettingsSize + 1, kSettingsSize, 0, true},
+        {"foreign magic", kSettingsSize, 3, 'X', false},
+        {"other version", kSettingsSize, 7, 0x01, false},
+        {"longer file, other version", kSettingsSize + 10, 6, 0x02, false},
+        {"one byte short", kSettingsSize - 1, kSettingsSize, 0, false},
+        {"magic and version only", 8, kSettingsSize, 0, false},
+        {"empty", 0, 0, 0, false},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.size) + " bytes, patched at " + std::to_string(c.patchAt));
+        SCOPED_TRACE(c.name);
         Image image = good;
-        image.resize(kSettingsSize + 1, 0);
+        image.resize(std::max(c.size, kSettingsSize) + 1, 0);
         image[c.patchAt] = c.patch;
-        auto store = std::make_unique<ProjectStore>();
-        store->LoadSettings(image.data(), c.size);
         image.resize(c.size);
         write(file, image);
-        EXPECT_FALSE(LoadSettingsFile(store.get(), file.c_str()));
-        EXPECT_EQ(store->GetCurrentFolder(), nullptr);
+        auto store = std::make_unique<ProjectStore>();
+        EXPECT_EQ(LoadSettingsFile(store.get(), file.c_str()), c.loaded);
+        EXPECT_EQ(store->GetCurrentFolder() != nullptr, c.loaded);
+        if (c.loaded) {
+            EXPECT_EQ(save(*store), good);
+        }
     }
     auto store = std::make_unique<ProjectStore>();
     EXPECT_FALSE(LoadSettingsFile(store.get(), (dir + "/missing.ini").c_str()));
