@@ -10,6 +10,7 @@ packages=(
   gettext locales
   xvfb xauth
   fonts-ipafont-gothic
+  clang libclang-rt-14-dev
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(hyperfine time)
