@@ -7,6 +7,7 @@
 #include "cli/list_file.h"
 #include "cli/pack_options.h"
 #include "cli/pack_run.h"
+#include "engine/archive_layout.h"
 
 namespace {
 
@@ -57,8 +58,11 @@ int pack(const std::vector<std::string>& args) {
     std::string archiveFile = archiveFileName(options.archive);
     if (!checkOutputsAreNotMembers(members, {archiveFile, options.headerName, options.logName}, &error))
         return checkError(error);
-    uint64_t length = archiveLength(members, options.alignment);
-    if (length >= (1ull << 31))
+    std::vector<uint64_t> sizes;
+    for (const Member& m : members)
+        sizes.push_back(m.size);
+    uint64_t length = archiveLength(sizes.data(), sizes.size(), members.back().index + 1, options.alignment);
+    if (!archiveFits(length))
         return checkError(archiveFile + ": the archive would take " + std::to_string(length) +
                           " bytes; it must stay below 2 GiB");
     return runPack(options, members);

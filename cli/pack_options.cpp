@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/output_names.h"
+
 namespace {
 
 // Room in the build job's fixed name buffers (terminator excluded).
@@ -150,7 +152,9 @@ std::string sideFileName(const std::string& archive, const char* extension) {
 }
 
 std::string archiveFileName(const std::string& archive) {
-    return archive.find('.') == std::string::npos ? archive + ".bxa" : archive;
+    char name[kNameBufferSize];
+    archiveFileNameOf(archive.c_str(), name);
+    return name;
 }
 
 bool parsePackOptions(const std::vector<std::string>& args, PackOptions* out, std::string* error) {

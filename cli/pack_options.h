@@ -33,8 +33,7 @@ bool parseNameMode(const std::string& text, uint32_t* out);
 // `extension` (".h", ".crg"), or with `extension` appended when it has none.
 std::string sideFileName(const std::string& archive, const char* extension);
 
-// The archive file the build job will create: the name as typed when it holds
-// a '.', otherwise the name followed by ".bxa".
+// The archive file the build job will create, as the engine derives it.
 std::string archiveFileName(const std::string& archive);
 
 void printPackUsage(std::FILE* out);

@@ -69,7 +69,9 @@ int runPack(const PackOptions& options, const std::vector<Member>& members) {
             ProgressLine progress(!options.quiet && ::isatty(STDERR_FILENO), stderr, sizes);
             BuildJobState state = runJob(job, &progress);
             progress.finish();
-            if (state == BuildJobState::Done) {
+            jobClose(job);
+            // A build is clean only when nothing failed, down to the last close.
+            if (state == BuildJobState::Done && jobGetErrorCount(job) == 0) {
                 status = 0;
             } else {
                 // The engine has said why on standard output.

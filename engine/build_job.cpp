@@ -1,12 +1,13 @@
 #include "engine/build_job.h"
 
-#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
 #include "engine/file_io.h"
 #include "engine/header_output.h"
 #include "engine/member_attributes.h"
+#include "engine/messages.h"
+#include "engine/output_names.h"
 
 namespace {
 
@@ -17,29 +18,19 @@ constexpr uint32_t kMaxTocBytes = 16 + 8 * kMaxEntries;
 constexpr std::size_t kStampBytes = 4 * static_cast<std::size_t>(kMaxEntries);
 static_assert(sizeof(BuildJob) + kMaxTocBytes + kStampBytes <= kJobBlockSize,
               "the caller's block holds it all");
-// Offsets are signed 32-bit for the reader, so an archive stays below 2 GiB.
-constexpr uint64_t kArchiveLimit = 0x80000000ull;
 // Data moves in pieces that stay in the processor's cache; one step still
 // copies up to a whole chunk, exactly as if it were read in one go.
 constexpr std::size_t kPieceSize = 512 * 1024;
 // Below this a member is cheaper to pass through the archive's stream buffer.
 constexpr std::size_t kDirectCopyMin = 1 << 20;
 
+// Places of the files in the flush and close messages.
+enum FilePlace { kArchivePlace = 0, kHeaderPlace = 1, kLogPlace = 2, kMemberPlace = 3 };
+
 int g_useCount = 0;
 BuildJob* g_slot = nullptr;
 
 unsigned char g_zeros[64 * 1024];
-
-// The numbered messages go out at once, so they stand in order with whatever the
-// caller prints around a build.
-void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void report(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::fflush(stdout);
-}
 
 void putU32(unsigned char* p, uint32_t value) {
     p[0] = static_cast<unsigned char>(value);
@@ -88,14 +79,38 @@ void padTo(BuildJob* job, uint32_t end) {
     uint32_t aligned = jobAlign(job, end);
     uint64_t want = aligned - end;
     uint64_t written = writeZeros(job->archiveFile, want);
-    if (written < want) {
-        report("write error in bxa file[3]. ret = %d\n", static_cast<int>(written));
-    }
+    if (written < want) jobFault(job, "write error in bxa file[3]. ret = %d\n", static_cast<int>(written));
 }
 
-void closeStream(std::FILE*& f) {
-    if (f) engineFileOps().close(f);
+// The name a message gives the file at `place`: the job's own, never the path it was created under.
+void placeName(const BuildJob* job, int place, char name[kNameBufferSize]) {
+    if (place == kArchivePlace)
+        archiveFileNameOf(job->archiveName, name);
+    else if (place == kHeaderPlace)
+        headerFileNameOf(job->archiveName, job->headerName, name);
+    else if (place == kLogPlace)
+        logFileNameOf(job->archiveName, job->logName, name);
+    else
+        std::snprintf(name, kNameBufferSize, "%s", job->list[job->current].path);
+}
+
+// Closing writes out what the stream still buffers, so its result counts like a write.
+void closeStream(BuildJob* job, std::FILE*& f, int place) {
+    if (!f) return;
+    if (engineFileOps().close(f) != 0) {
+        char name[kNameBufferSize];
+        placeName(job, place, name);
+        jobFault(job, "close error[%d]. %s\n", place, name);
+    }
     f = nullptr;
+}
+
+bool flushStream(BuildJob* job, std::FILE* f, int place) {
+    if (!f || engineFileOps().flush(f) == 0) return true;
+    char name[kNameBufferSize];
+    placeName(job, place, name);
+    jobFault(job, "flush error[%d]. %s\n", place, name);
+    return false;
 }
 
 void failJob(BuildJob* job) {
@@ -103,42 +118,55 @@ void failJob(BuildJob* job) {
     job->state = BuildJobState::Failed;
 }
 
-// Creates the header or log file: the caller's name, or the base name with `extension`.
-bool openText(BuildJob* job, std::FILE** file, const char* given, const char* extension, int place) {
-    char name[kNameBufferSize] = {};
-    if (given)
-        std::snprintf(name, sizeof name, "%s", given);
-    else
-        std::snprintf(name, sizeof name, "%s%s", job->baseName, extension);
-    *file = engineFileOps().open(name, "wb");
-    if (*file) return true;
-    report("file open failed[%d]. %s\n", place, name);
-    return false;
+// Creates an output under `path` when the caller gave one, else under its own `name`.
+std::FILE* createOutput(BuildJob* job, const char* name, const char* path, int place) {
+    std::FILE* f = engineFileOps().open(path ? path : name, "wb");
+    if (!f) jobFault(job, "file open failed[%d]. %s\n", place, name);
+    return f;
 }
 
 void openStep(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     char name[kNameBufferSize];
-    archiveFileName(job, name);
-    job->archiveFile = ops.open(name, "wb");
-    if (!job->archiveFile) {
-        report("file open failed[0]. %s\n", name);
-        return failJob(job);
-    }
+    archiveFileNameOf(job->archiveName, name);
+    job->archiveFile = createOutput(job, name, job->archivePath, kArchivePlace);
+    if (!job->archiveFile) return failJob(job);
     uint32_t lastIndex = job->memberCount ? job->list[job->memberCount - 1].index : 0;
     if (lastIndex >= kMaxEntries) lastIndex = kMaxEntries - 1;
-    job->tocSize = 8 * lastIndex + 24;
+    job->tocSize = headerRegionSize(lastIndex + 1);
     job->writeOffset = jobAlign(job, job->tocSize);
-    ops.seek(job->archiveFile, static_cast<long>(job->writeOffset), SEEK_SET);
+    int rc = ops.seek(job->archiveFile, static_cast<long>(job->writeOffset), SEEK_SET);
+    if (rc != 0) jobFault(job, "seek error[2]. ret = %d\n", rc);
 
-    if ((job->outputFlags & kOutputHeader) && !openText(job, &job->headerFile, job->headerName, ".h", 1))
-        return failJob(job);
-    if (job->headerFile) writeOpeningComment(job, name);
-    if ((job->outputFlags & kOutputLog) && !openText(job, &job->logFile, job->logName, ".crg", 2))
-        return failJob(job);
+    if (job->outputFlags & kOutputHeader) {
+        char header[kNameBufferSize];
+        headerFileNameOf(job->archiveName, job->headerName, header);
+        job->headerFile = createOutput(job, header, job->headerPath, kHeaderPlace);
+        if (!job->headerFile) return failJob(job);
+        writeOpeningComment(job, name);
+    }
+    if (job->outputFlags & kOutputLog) {
+        char log[kNameBufferSize];
+        logFileNameOf(job->archiveName, job->logName, log);
+        job->logFile = createOutput(job, log, job->logPath, kLogPlace);
+        if (!job->logFile) return failJob(job);
+    }
     std::memcpy(job->toc, "BXA", 4);
     putWord(job, 1, job->entryCount);
     job->state = BuildJobState::Running;
+}
+
+// The member's length when the table has no size of its own: the end's position.
+long measureBySeeking(BuildJob* job, std::FILE* f) {
+    const EngineFileOps& ops = engineFileOps();
+    int rc = ops.seek(f, 0, SEEK_END);
+    long size = rc == 0 ? ops.tell(f) : -1;
+    if (rc == 0) rc = ops.seek(f, 0, SEEK_SET);
+    if (rc != 0 || size < 0) {
+        jobFault(job, "seek error[3]. ret = %d\n", rc != 0 ? rc : -1);
+        return 0;
+    }
+    return size;
 }
 
 // Opens the current member; false when the build cannot go on.
@@ -149,24 +177,19 @@ bool openMember(BuildJob* job) {
     trimControlTail(rec.path);
     std::FILE* f = ops.open(rec.path, "rb");
     if (!f) {
-        report("File open failed[3]. \"%s\"\n", rec.path);
+        jobFault(job, "File open failed[3]. \"%s\"\n", rec.path);
         job->state = BuildJobState::Failed;
         return false;
     }
-    long size = ops.size ? ops.size(f) : -1;
-    if (size < 0) {
-        ops.seek(f, 0, SEEK_END);
-        size = ops.tell(f);
-        ops.seek(f, 0, SEEK_SET);
-    }
+    // The length now is all that is copied, however the file changes meanwhile.
+    long size = ops.size ? ops.size(f) : measureBySeeking(job, f);
     if (size < 0) size = 0;
     // Refuse before writing a byte that the archive's 32-bit offsets could not describe.
-    uint64_t end = static_cast<uint64_t>(job->writeOffset) + static_cast<uint64_t>(size);
-    uint64_t a = job->alignment;
-    uint64_t attr = 48ull * job->entryCount;
-    if (end + a + attr + a >= kArchiveLimit) {
-        report("archive too large[4]. \"%s\"\n", rec.path);
-        ops.close(f);
+    uint64_t dataEnd = alignUp64(uint64_t{job->writeOffset} + static_cast<uint64_t>(size), job->alignment);
+    if (!archiveFits(archiveEnd(dataEnd, job->entryCount, job->alignment))) {
+        jobFault(job, "archive too large[4]. \"%s\"\n", rec.path);
+        job->memberFile = f;
+        closeStream(job, job->memberFile, kMemberPlace);
         job->state = BuildJobState::Failed;
         return false;
     }
@@ -179,10 +202,9 @@ bool openMember(BuildJob* job) {
 
 void writeAttributeTable(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
-    int rc = ops.seek(job->archiveFile, 0, SEEK_END);
-    if (rc != 0) {
-        report("seek error[1]. ret = %d\n", rc);
-    }
+    // At the data's end, which is the file's end only when some member left bytes there.
+    int rc = ops.seek(job->archiveFile, static_cast<long>(job->writeOffset), SEEK_SET);
+    if (rc != 0) jobFault(job, "seek error[1]. ret = %d\n", rc);
     uint32_t r = 0;
     uint32_t used = 0;
     for (uint32_t i = 0; i < job->entryCount; ++i) {
@@ -202,9 +224,8 @@ void writeAttributeTable(BuildJob* job) {
             ++r;
         }
         std::size_t w = ops.write(record, sizeof record, job->archiveFile);
-        if (w != sizeof record) {
-            report("write error in bxa file[2]. ret = %d\n", static_cast<int>(w / sizeof record));
-        }
+        if (w != sizeof record)
+            jobFault(job, "write error in bxa file[2]. ret = %d\n", static_cast<int>(w / sizeof record));
         job->attrSize += kAttrRecordSize;
     }
 }
@@ -219,13 +240,13 @@ void finishArchive(BuildJob* job) {
     putWord(job, 2 * n + 2, job->writeOffset);
     putWord(job, 2 * n + 3, job->attrSize);
     int rc = ops.seek(job->archiveFile, 0, SEEK_SET);
-    if (rc != 0) {
-        report("seek error[0]. ret = %d\n", rc);
-    }
+    if (rc != 0) jobFault(job, "seek error[0]. ret = %d\n", rc);
     std::size_t w = ops.write(job->toc, job->tocSize, job->archiveFile);
-    if (w < job->tocSize) {
-        report("write error[0]. ret = %d\n", static_cast<int>(w));
-    }
+    if (w < job->tocSize) jobFault(job, "write error[0]. ret = %d\n", static_cast<int>(w));
+    // What the streams still hold must reach the disk before the build may call itself done.
+    flushStream(job, job->archiveFile, kArchivePlace);
+    flushStream(job, job->headerFile, kHeaderPlace);
+    flushStream(job, job->logFile, kLogPlace);
     job->state = BuildJobState::Done;
 }
 
@@ -235,23 +256,27 @@ void copyStep(BuildJob* job) {
     if (!job->memberFile && !openMember(job)) return;
 
     std::size_t want = job->chunkSize;
-    if (job->memberSize >= 0 && static_cast<uint32_t>(job->memberSize) < want)
-        want = static_cast<uint32_t>(job->memberSize);
+    uint32_t left = static_cast<uint32_t>(job->memberSize) - job->copied;
+    if (left < want) want = left;
     std::size_t got = 0;
-    if (ops.copy && want >= kDirectCopyMin) got = ops.copy(job->memberFile, job->archiveFile, want);
+    // The kernel copy writes behind the stream's buffer, which must be empty first.
+    if (ops.copy && want >= kDirectCopyMin && flushStream(job, job->archiveFile, kArchivePlace))
+        got = ops.copy(job->memberFile, job->archiveFile, want);
     bool shortWrite = false;
+    bool shortRead = false;
     while (got < want) {
         std::size_t n = want - got < kPieceSize ? want - got : kPieceSize;
         std::size_t r = ops.read(job->copyBuffer, n, job->memberFile);
         if (r > 0 && ops.write(job->copyBuffer, r, job->archiveFile) < r) shortWrite = true;
         got += r;
-        if (r < n) break;
+        if (r < n) {
+            shortRead = true;
+            break;
+        }
     }
-    bool readFailed = got == 0 && ops.error(job->memberFile);
-    if (readFailed)
-        report("read error in crs file.\n");
-    else if (shortWrite)
-        report("write error in bxa file.[1]\n");
+    bool readFailed = shortRead && ops.error(job->memberFile);
+    if (readFailed) jobFault(job, "read error in crs file.\n");
+    if (shortWrite) jobFault(job, "write error in bxa file.[1]\n");
     job->copied += static_cast<uint32_t>(got);
     if (!readFailed && got == job->chunkSize) return;
 
@@ -261,7 +286,7 @@ void copyStep(BuildJob* job) {
         putWord(job, 3 + 2 * rec.index, job->copied);
     }
     if (job->writeOffset != 0 && getWord(job, 2) == 0) putWord(job, 2, job->writeOffset);
-    closeStream(job->memberFile);
+    closeStream(job, job->memberFile, kMemberPlace);
     uint32_t end = job->writeOffset + job->copied;
     padTo(job, end);
     job->writeOffset = jobAlign(job, end);
@@ -271,14 +296,6 @@ void copyStep(BuildJob* job) {
 }
 
 } // namespace
-
-uint32_t alignUp(uint32_t x, uint32_t alignment) {
-    // The alignment is a signed quantity; zero and anything below it mean no alignment.
-    int32_t a = static_cast<int32_t>(alignment);
-    if (a <= 0) return x;
-    uint64_t ua = static_cast<uint64_t>(a);
-    return static_cast<uint32_t>((static_cast<uint64_t>(x) + ua - 1) / ua * ua);
-}
 
 int engineInit() {
     if (g_useCount == 0) g_slot = nullptr;
@@ -308,12 +325,10 @@ BuildJob* jobCreate(const char* archiveName, void* block, std::size_t blockSize)
     job->toc = reinterpret_cast<uint32_t*>(job + 1);
     job->copyBuffer = static_cast<unsigned char*>(std::malloc(kChunkSize));
     if (!job->copyBuffer) {
-        report("not enough memory.[5]\r\n");
+        engineNotice("not enough memory.[5]\r\n");
         std::exit(0);
     }
-    std::size_t n = std::strcspn(job->archiveName, ".");
-    if (n >= sizeof job->baseName) n = sizeof job->baseName - 1;
-    std::memcpy(job->baseName, job->archiveName, n);
+    archiveBaseName(job->archiveName, job->baseName);
     return job;
 }
 
@@ -349,8 +364,15 @@ void jobSetLogName(BuildJob* job, const char* name) {
         job->outputFlags &= ~kOutputLog;
 }
 
+void jobSetOutputPaths(BuildJob* job, const char* archivePath, const char* headerPath, const char* logPath) {
+    job->archivePath = archivePath;
+    job->headerPath = headerPath;
+    job->logPath = logPath;
+}
+
 void jobStart(BuildJob* job) {
     if (job->state != BuildJobState::Created) jobClose(job);
+    job->errorCount = 0;
     job->state = BuildJobState::Started;
 }
 
@@ -369,10 +391,10 @@ BuildJobState jobGetState(const BuildJob* job) {
 
 void jobClose(BuildJob* job) {
     if (job->state == BuildJobState::Created) return;
-    closeStream(job->memberFile);
-    closeStream(job->archiveFile);
-    closeStream(job->headerFile);
-    closeStream(job->logFile);
+    closeStream(job, job->memberFile, kMemberPlace);
+    closeStream(job, job->archiveFile, kArchivePlace);
+    closeStream(job, job->headerFile, kHeaderPlace);
+    closeStream(job, job->logFile, kLogPlace);
 }
 
 void jobDestroy(BuildJob* job) {
@@ -382,4 +404,8 @@ void jobDestroy(BuildJob* job) {
     }
     std::free(job->copyBuffer);
     job->copyBuffer = nullptr;
+}
+
+uint32_t jobGetErrorCount(const BuildJob* job) {
+    return job->errorCount;
 }

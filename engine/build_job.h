@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "engine/archive_layout.h"
+
 enum class BuildJobState : uint32_t { Created = 0, Started = 1, Running = 2, Done = 3, Failed = 4 };
 
 // One member to store; `path` points into the caller's entry table, which the
@@ -15,8 +17,6 @@ struct BuildRecord {
     char* path;
 };
 
-constexpr uint32_t kMaxEntries = 65535;
-constexpr uint32_t kDefaultAlignment = 2048;
 constexpr uint32_t kChunkSize = 67108864; // most bytes copied by one step
 constexpr uint32_t kOutputHeader = 1u << 0;
 constexpr uint32_t kOutputLog = 1u << 1;
@@ -48,6 +48,12 @@ struct BuildJob {
     uint32_t chunkSize;
     uint32_t* toc;
     unsigned char* copyBuffer;
+    // Where the outputs are really created, when the caller wants them under other
+    // paths than the names the job prints and writes into them; null: those names.
+    const char* archivePath;
+    const char* headerPath;
+    const char* logPath;
+    uint32_t errorCount; // failed calls met so far, each one reported by a message
 };
 
 int engineInit();
@@ -61,11 +67,21 @@ void jobSetAlignment(BuildJob* job, uint32_t alignment);
 void jobSetPrefix(BuildJob* job, const char* prefix);
 void jobSetHeaderName(BuildJob* job, const char* name);
 void jobSetLogName(BuildJob* job, const char* name);
+// Creates the outputs under these paths (each may be null) while every text still
+// names the files by the job's own names.
+void jobSetOutputPaths(BuildJob* job, const char* archivePath, const char* headerPath, const char* logPath);
 void jobStart(BuildJob* job);
 void jobExecute();
 BuildJobState jobGetState(const BuildJob* job);
 void jobClose(BuildJob* job);
 void jobDestroy(BuildJob* job);
+// Failed opens, reads, writes, flushes, seeks and closes met by the job, including
+// those of jobClose. A build is clean only when it is Done and this is 0.
+uint32_t jobGetErrorCount(const BuildJob* job);
 
-// x raised to the next multiple of the alignment (x itself for alignment 0).
-uint32_t alignUp(uint32_t x, uint32_t alignment);
+// Every numbered message is also handed to `hook` (null: none), right after the call
+// that failed, so errno still tells its reason. The text keeps its line end.
+using EngineMessageHook = void (*)(const char* text, void* context);
+void engineSetMessageHook(EngineMessageHook hook, void* context);
+// Whether the messages also go to standard output, as they do unless told otherwise.
+void engineSetStdoutMessages(bool on);

@@ -42,14 +42,27 @@ Tracked* find(std::FILE* f) {
     return nullptr;
 }
 
+// Opening never waits: a FIFO or device named as a member would otherwise block the
+// build, or feed it endlessly. Only a regular file is a member.
 std::FILE* openReadOnly(const char* path) {
-    std::FILE* f = std::fopen(path, "rbe");
-    if (!f) return nullptr;
-    // A folder opens fine here but is no file to store.
+    int fd;
+    do {
+        fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return nullptr;
     struct stat st {};
-    if (::fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(f);
-        errno = EISDIR;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int reason = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        errno = reason;
+        return nullptr;
+    }
+    // Reads of a regular file do not block anyway; the flag goes so they behave plainly.
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        ::close(fd);
         return nullptr;
     }
     // Reads are sized by the caller; stream buffering would only add a copy.
@@ -77,11 +90,14 @@ std::FILE* defaultOpen(const char* path, const char* mode) {
 
 int defaultClose(std::FILE* f) {
     Tracked* t = find(f);
+    errno = 0;
     int rc = std::fclose(f);
+    int reason = errno;
     if (t) {
         std::free(t->buffer);
         *t = Tracked{nullptr, nullptr, -1, -1};
     }
+    errno = reason;
     return rc;
 }
 
@@ -156,21 +172,29 @@ std::size_t defaultCopy(std::FILE* from, std::FILE* to, std::size_t size) {
 std::size_t defaultRead(void* buf, std::size_t size, std::FILE* f) {
     return std::fread(buf, 1, size, f);
 }
+// The write-side calls start from a clear errno, so a failure's reason is its own.
 std::size_t defaultWrite(const void* buf, std::size_t size, std::FILE* f) {
+    errno = 0;
     return std::fwrite(buf, 1, size, f);
 }
 long defaultTell(std::FILE* f) {
     return std::ftell(f);
 }
 int defaultSeek(std::FILE* f, long offset, int whence) {
+    errno = 0;
     return std::fseek(f, offset, whence);
+}
+int defaultFlush(std::FILE* f) {
+    errno = 0;
+    return std::fflush(f);
 }
 int defaultError(std::FILE* f) {
     return std::ferror(f);
 }
 
-const EngineFileOps kDefaults = {defaultOpen, defaultClose, defaultRead, defaultWrite,     defaultTell,
-                                 defaultSeek, defaultError, defaultSize, defaultLastWrite, defaultCopy};
+const EngineFileOps kDefaults = {defaultOpen, defaultClose,     defaultRead,  defaultWrite,
+                                 defaultTell, defaultSeek,      defaultFlush, defaultError,
+                                 defaultSize, defaultLastWrite, defaultCopy};
 EngineFileOps g_ops = kDefaults;
 
 } // namespace

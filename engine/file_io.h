@@ -11,6 +11,7 @@ struct EngineFileOps {
     std::size_t (*write)(const void* buf, std::size_t size, std::FILE* f);
     long (*tell)(std::FILE* f);
     int (*seek)(std::FILE* f, long offset, int whence);
+    int (*flush)(std::FILE* f);
     int (*error)(std::FILE* f);
     // Length and last-write time (seconds since the epoch) of an open file; negative when unknown.
     long (*size)(std::FILE* f);

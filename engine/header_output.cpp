@@ -4,19 +4,20 @@
 #include <cstring>
 
 #include "engine/file_io.h"
+#include "engine/messages.h"
 
 namespace {
 
-// Formats one piece of text and stores every line feed as CR LF.
-void textPrintf(std::FILE* f, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void textPrintf(std::FILE* f, const char* format, ...) {
-    if (!f) return;
+// Formats one piece of text and stores every line feed as CR LF; false when the write fell short.
+bool textPrintf(std::FILE* f, const char* format, ...) __attribute__((format(printf, 2, 3)));
+bool textPrintf(std::FILE* f, const char* format, ...) {
+    if (!f) return true;
     char text[2048];
     va_list args;
     va_start(args, format);
     int n = std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    if (n < 0) return;
+    if (n < 0) return true;
     std::size_t len =
         static_cast<std::size_t>(n) < sizeof text ? static_cast<std::size_t>(n) : sizeof text - 1;
     char out[2 * sizeof text];
@@ -25,7 +26,13 @@ void textPrintf(std::FILE* f, const char* format, ...) {
         if (text[i] == '\n') out[o++] = '\r';
         out[o++] = text[i];
     }
-    engineFileOps().write(out, o, f);
+    return engineFileOps().write(out, o, f) == o;
+}
+
+void headerWriteFailed(BuildJob* job) {
+    char name[kNameBufferSize];
+    headerFileNameOf(job->archiveName, job->headerName, name);
+    jobFault(job, "write error in header file. %s\n", name);
 }
 
 // Copies at most size-1 bytes and always terminates.
@@ -64,25 +71,9 @@ void sanitiseIdentifier(char* text) {
     }
 }
 
-void trimControlTail(char* text) {
-    std::size_t n = std::strlen(text);
-    if (n > 0 && static_cast<unsigned char>(text[n - 1]) >= 0x01 &&
-        static_cast<unsigned char>(text[n - 1]) <= 0x1F)
-        text[n - 1] = '\0';
-}
-
-void archiveFileName(const BuildJob* job, char out[kNameBufferSize]) {
-    std::memset(out, 0, kNameBufferSize);
-    if (std::strchr(job->archiveName, '.')) {
-        copyCapped(out, kNameBufferSize, job->archiveName);
-    } else {
-        std::snprintf(out, kNameBufferSize, "%s.bxa", job->baseName);
-    }
-    trimControlTail(out);
-}
-
 void writeOpeningComment(BuildJob* job, const char* archiveFile) {
-    textPrintf(job->headerFile, "/*\n *\t'%s' FILE ID Header\n */\n\n", archiveFile);
+    if (!textPrintf(job->headerFile, "/*\n *\t'%s' FILE ID Header\n */\n\n", archiveFile))
+        headerWriteFailed(job);
 }
 
 void writeMemberLine(BuildJob* job) {
@@ -97,8 +88,9 @@ void writeMemberLine(BuildJob* job) {
     std::snprintf(fileId, sizeof fileId, "%s%s", prefix, name);
     std::snprintf(comment, sizeof comment, "%s%s", prefix, name);
     sanitiseIdentifier(fileId);
-    textPrintf(job->headerFile, "#define %s\t(%d) \t/* %s */\n", fileId, static_cast<int>(rec.index),
-               comment);
+    if (!textPrintf(job->headerFile, "#define %s\t(%d) \t/* %s */\n", fileId, static_cast<int>(rec.index),
+                    comment))
+        headerWriteFailed(job);
 }
 
 void writeClosingBlock(BuildJob* job) {
@@ -106,17 +98,21 @@ void writeClosingBlock(BuildJob* job) {
     char name[kIdBufferSize];
     copyCapped(name, sizeof name, job->archiveName);
     sanitiseIdentifier(name);
-    textPrintf(job->headerFile,
-               "\n/* number of inside files */\n#define %s_NUM_FILES\t(%d)\n/*\n"
-               " * It uses for calculation macros, such as \"size of BXA partition \n"
-               " * information\".\n"
-               " * zyn_qsdf.h : QSDF_CALC_PTINFO_SIZE or QSDF_CALC_PTINFO_FMGL_SIZE\n */\n",
-               name, static_cast<int>(job->entryCount));
+    bool ok = textPrintf(job->headerFile,
+                         "\n/* number of inside files */\n#define %s_NUM_FILES\t(%d)\n/*\n"
+                         " * It uses for calculation macros, such as \"size of BXA partition \n"
+                         " * information\".\n"
+                         " * zyn_qsdf.h : QSDF_CALC_PTINFO_SIZE or QSDF_CALC_PTINFO_FMGL_SIZE\n */\n",
+                         name, static_cast<int>(job->entryCount));
+    if (!ok) headerWriteFailed(job);
 }
 
 void writeLogLine(BuildJob* job) {
     if (!job->logFile) return;
     char name[kNameBufferSize];
-    archiveFileName(job, name);
-    textPrintf(job->logFile, "%s %d %d\n", name, 0, static_cast<int>(job->writeOffset));
+    archiveFileNameOf(job->archiveName, name);
+    if (!textPrintf(job->logFile, "%s %d %d\n", name, 0, static_cast<int>(job->writeOffset))) {
+        logFileNameOf(job->archiveName, job->logName, name);
+        jobFault(job, "write error in log file. %s\n", name);
+    }
 }

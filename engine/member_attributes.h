@@ -2,8 +2,9 @@
 // Name and date of a member as its attribute record stores them.
 #include <cstdint>
 
+#include "engine/archive_layout.h"
+
 constexpr int kAttrNameSize = 32;
-constexpr int kAttrRecordSize = 48;
 
 // Copies the part behind the last '\\' or '/' (the whole path when neither occurs),
 // at most 32 bytes and without terminator, into the cleared field.

@@ -32,7 +32,7 @@ bool toDosDateTime(const LocalTime& t, uint16_t* date, uint16_t* time) {
 bool readOpenedFileStatus(const char* path, FileStatus* out) {
     int fd;
     do {
-        fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); // a FIFO must not block
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
     struct stat st {};

@@ -2,13 +2,16 @@
 // Layout, names and dates are compared byte for byte with the reference writer in cli_pack_test.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "engine/archive_layout.h"
 #include "engine/build_job.h"
 #include "engine/file_io.h"
 #include "engine/header_output.h"
@@ -191,39 +194,215 @@ TEST_F(EngineTest, TrailingControlByteIsDropped) {
     EXPECT_EQ(paths[0], m + std::string(1, '\0')); // trimmed in the caller's own text
 }
 
-TEST_F(EngineTest, ReportedFaultsDoNotStopTheBuild) {
-    struct Case {
-        void (*inject)(EngineFileOps&);
-        std::vector<std::string> messages;
-    };
-    const Case cases[] = {
-        {[](EngineFileOps& ops) {
-             ops.read = [](void*, std::size_t, std::FILE*) -> std::size_t { return 0; };
-             ops.error = [](std::FILE*) { return 1; };
-         },
-         {"read error in crs file.\n"}},
-        {[](EngineFileOps& ops) {
-             ops.seek = [](std::FILE* f, long o, int w) {
-                 return o == 0 ? -1 : engineDefaultFileOps().seek(f, o, w);
-             };
-         },
-         {"seek error[1]. ret = -1\n", "seek error[0]. ret = -1\n"}},
-        // A full disk: every write fails.
-        {[](EngineFileOps& ops) {
-             ops.write = [](const void*, std::size_t, std::FILE*) -> std::size_t { return 0; };
-         },
-         {"write error in bxa file.[1]\n", "write error in bxa file[3]. ret = 0\n",
-          "write error in bxa file[2]. ret = 0\n", "write error[0]. ret = 0\n"}},
-    };
+// What the message hook saw, and errno at each call.
+std::vector<std::string> g_hooked;
+std::vector<int> g_hookErrno;
+void hook(const char* text, void*) {
+    g_hooked.push_back(text);
+    g_hookErrno.push_back(errno);
+}
+std::FILE* g_firstOutput = nullptr; // the archive: the first file the job creates
+
+struct FaultCase {
+    const char* name;
+    void (*inject)(EngineFileOps&);
+    // Expected messages; $A, $H and $L stand for the archive, header and log names.
+    std::vector<std::string> messages;
+    BuildJobState state;
+};
+
+const FaultCase kFaults[] = {
+    {"ReadError",
+     [](EngineFileOps& ops) {
+         ops.read = [](void*, std::size_t, std::FILE*) -> std::size_t { return 0; };
+         ops.error = [](std::FILE*) { return 1; };
+     },
+     {"read error in crs file.\n"},
+     BuildJobState::Done},
+    {"SeeksToAttributesAndHeaderRegion",
+     [](EngineFileOps& ops) {
+         ops.seek = [](std::FILE* f, long o, int w) {
+             return o == 4096 || o == 0 ? -1 : engineDefaultFileOps().seek(f, o, w);
+         };
+     },
+     {"seek error[1]. ret = -1\n", "seek error[0]. ret = -1\n"},
+     BuildJobState::Done},
+    {"FullDiskAtEveryWrite",
+     [](EngineFileOps& ops) {
+         ops.write = [](const void*, std::size_t, std::FILE*) -> std::size_t { return 0; };
+     },
+     {"write error in header file. $H\n", "write error in header file. $H\n", "write error in bxa file.[1]\n",
+      "write error in bxa file[3]. ret = 0\n", "write error in header file. $H\n",
+      "write error in log file. $L\n", "write error in bxa file[2]. ret = 0\n",
+      "write error in bxa file[3]. ret = 0\n", "write error[0]. ret = 0\n"},
+     BuildJobState::Done},
+    {"FullDiskAtFlush",
+     [](EngineFileOps& ops) { ops.flush = [](std::FILE*) { return EOF; }; },
+     {"flush error[0]. $A\n", "flush error[1]. $H\n", "flush error[2]. $L\n"},
+     BuildJobState::Done},
+    {"FullDiskAtFinalClose",
+     [](EngineFileOps& ops) {
+         g_firstOutput = nullptr;
+         ops.open = [](const char* path, const char* mode) {
+             std::FILE* f = engineDefaultFileOps().open(path, mode);
+             if (!g_firstOutput && mode[0] == 'w') g_firstOutput = f;
+             return f;
+         };
+         ops.close = [](std::FILE* f) {
+             int rc = engineDefaultFileOps().close(f);
+             return f == g_firstOutput ? EOF : rc;
+         };
+     },
+     {"close error[0]. $A\n"},
+     BuildJobState::Done},
+    {"MemberCannotBeOpened",
+     [](EngineFileOps& ops) {
+         ops.open = [](const char* path, const char* mode) {
+             return mode[0] == 'r' ? nullptr : engineDefaultFileOps().open(path, mode);
+         };
+     },
+     {"File open failed[3]. \"$M\"\n"},
+     BuildJobState::Failed},
+};
+
+class EngineFaults : public EngineTest, public ::testing::WithParamInterface<FaultCase> {};
+
+// Every fault is reported once, counted once, handed to the hook, and never ends a build as clean.
+TEST_P(EngineFaults, AreReportedAndCounted) {
+    const FaultCase& c = GetParam();
     std::string m = file("m", std::string(100, 'm'));
+    start({{0, m}});
+    g_hooked.clear();
+    engineSetMessageHook(hook, nullptr);
+    c.inject(engineFileOps());
+    std::string out = run();
+    engineSetMessageHook(nullptr, nullptr);
+    engineResetFileOps();
+    std::string expected;
+    for (std::string message : c.messages) {
+        for (auto [key, value] : {std::pair<std::string, std::string>{"$A", archiveName},
+                                  {"$H", headerName},
+                                  {"$L", logName},
+                                  {"$M", m}})
+            if (size_t at = message.find(key); at != std::string::npos) message.replace(at, 2, value);
+        expected += message;
+    }
+    EXPECT_EQ(out, expected);
+    std::string hooked;
+    for (const std::string& text : g_hooked)
+        hooked += text;
+    EXPECT_EQ(hooked, out);
+    EXPECT_EQ(jobGetErrorCount(job), c.messages.size());
+    EXPECT_EQ(jobGetState(job), c.state);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EngineFaults, ::testing::ValuesIn(kFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A real full device: the buffered bytes fail when flushed, with the system's reason.
+TEST_F(EngineTest, FullDeviceIsNoCleanBuild) {
+    start({{0, file("m", "x")}});
+    jobSetOutputPaths(job, "/dev/full", nullptr, nullptr);
+    g_hooked.clear();
+    g_hookErrno.clear();
+    engineSetMessageHook(hook, nullptr);
+    engineSetStdoutMessages(false);
+    std::string out = run();
+    engineSetStdoutMessages(true);
+    engineSetMessageHook(nullptr, nullptr);
+    EXPECT_EQ(out, "");
+    ASSERT_FALSE(g_hooked.empty());
+    EXPECT_EQ(g_hookErrno[0], ENOSPC) << g_hooked[0];
+    std::string all;
+    for (const std::string& text : g_hooked)
+        all += text;
+    // Each positioning writes out the buffer first; the last message names the job's file, not its path.
+    EXPECT_EQ(all, "seek error[1]. ret = -1\nseek error[0]. ret = -1\nflush error[0]. " + archiveName + "\n");
+    EXPECT_EQ(jobGetErrorCount(job), g_hooked.size());
+}
+
+// A member swapped for something that is no regular file fails at its turn, without waiting.
+TEST_F(EngineTest, MemberThatIsNoRegularFileFailsAtOnce) {
+    std::string fifo = dir + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& bad : {fifo, std::string("/dev/zero"), dir}) {
+        start({{0, file("a", "aaaa")}, {1, bad}});
+        EXPECT_EQ(run(), "File open failed[3]. \"" + bad + "\"\n");
+        EXPECT_EQ(jobGetState(job), BuildJobState::Failed);
+        EXPECT_EQ(jobGetErrorCount(job), 1u);
+        finish();
+    }
+}
+
+// The size a member had when opened is what is stored, however much it grows meanwhile.
+TEST_F(EngineTest, MemberGrowingDuringItsCopyKeepsItsSize) {
+    std::string grows = file("grows", std::string(3000, 'g'));
+    engineFileOps().open = [](const char* path, const char* mode) {
+        std::FILE* f = engineDefaultFileOps().open(path, mode);
+        if (f && mode[0] == 'r' && std::string(path).find("grows") != std::string::npos)
+            std::ofstream(path, std::ios::binary | std::ios::app) << std::string(5000, 'x');
+        return f;
+    };
+    start({{0, grows}, {1, file("next", "n")}});
+    run();
+    EXPECT_EQ(jobGetState(job), BuildJobState::Done);
+    std::string s = readAll(archiveName);
+    EXPECT_EQ(u32At(s, 12), 3000u);
+    EXPECT_EQ(u32At(s, 16), 6144u); // the next member where 3000 bytes put it
+    EXPECT_EQ(s.substr(2048, 3001), std::string(3000, 'g') + '\0');
+}
+
+// Only empty members: nothing lies behind the header region, and the attribute table
+// must still be written at the data's end, inside the file.
+TEST_F(EngineTest, OnlyEmptyMembersGiveAWholeArchive) {
+    struct Case {
+        uint32_t alignment, dataStart, length;
+    };
+    for (Case c : {Case{2048, 2048, 4096}, Case{0, 32, 128}}) {
+        SCOPED_TRACE(c.alignment);
+        start({{0, file("e0", "")}, {1, file("e1", "")}});
+        jobSetAlignment(job, c.alignment);
+        run();
+        std::string s = readAll(archiveName);
+        ASSERT_EQ(s.size(), c.length);
+        EXPECT_EQ(u32At(s, 8), c.dataStart);
+        EXPECT_EQ(u32At(s, 24), c.dataStart); // locator: T
+        EXPECT_EQ(u32At(s, 28), 96u);
+        EXPECT_EQ(s.substr(c.dataStart, 2), "e0");
+        EXPECT_EQ(s.substr(c.dataStart + 48, 2), "e1");
+        EXPECT_EQ(readAll(logName), archiveName + " 0 " + std::to_string(c.dataStart) + "\r\n");
+        finish();
+    }
+}
+
+// The archive may end just below 2^31 and no further. The member claims the size; its
+// real bytes are few, so only the decision is tested, not 2 GiB of copying.
+TEST_F(EngineTest, SizeLimitIsExact) {
+    static long g_claimed;
+    struct Case {
+        uint32_t alignment;
+        long size;
+        bool refused;
+    };
+    // Alignment 0, one entry: 24 bytes of header, then the member, then 48 of attributes.
+    const Case cases[] = {{0, 0x7FFFFFFF - 72, false},
+                          {0, 0x7FFFFFFF - 71, true},
+                          {2048, 0x80000000L - 6144, false},
+                          {2048, 0x80000000L - 6143, true}};
+    std::string m = file("m", "few");
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        g_claimed = c.size;
+        engineFileOps().size = [](std::FILE*) { return g_claimed; };
         start({{0, m}});
-        c.inject(engineFileOps());
+        jobSetAlignment(job, c.alignment);
         std::string out = run();
         engineResetFileOps();
-        for (const std::string& message : c.messages)
-            EXPECT_NE(out.find(message), std::string::npos) << message;
-        EXPECT_EQ(jobGetState(job), BuildJobState::Done);
+        EXPECT_EQ(jobGetState(job) == BuildJobState::Failed, c.refused);
+        EXPECT_EQ(out == "archive too large[4]. \"" + m + "\"\n", c.refused) << out;
+        EXPECT_EQ(archiveLength(std::vector<uint64_t>{uint64_t(c.size)}.data(), 1, 1, c.alignment) >=
+                      kArchiveLimit,
+                  c.refused);
         finish();
     }
 }
