@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/list_file.h"
+#include "cli/members.h"
 #include "cli/pack_options.h"
 #include "cli/pack_run.h"
 #include "engine/archive_layout.h"
@@ -50,7 +50,7 @@ int pack(const std::vector<std::string>& args) {
         return 0;
     }
     std::vector<Member> members;
-    bool parsed = options.hasList ? readListFile(options.listFile, &members, &error)
+    bool parsed = options.hasList ? membersFromList(options.listFile, &members, &error)
                                   : membersFromArguments(options.files, &members, &error);
     if (!parsed) return checkError(error);
     if (members.empty()) return checkError(options.listFile + ": the list names no member");

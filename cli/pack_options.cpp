@@ -267,7 +267,8 @@ void printPackUsage(std::FILE* out) {
                "\n"
                "List file: one member per line, INDEX<TAB>PATH (INDEX 0 to 65534) or a bare\n"
                "PATH, which takes the index after the previous line's. Blank lines and lines\n"
-               "starting with '#' are skipped.\n"
+               "starting with '#' are skipped. A relative PATH is resolved against the folder\n"
+               "of the list file.\n"
                "\n"
                "Exit status: 0 built, 1 the build failed, 2 bad usage or a member problem\n"
                "(nothing is written then).\n",

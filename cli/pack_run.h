@@ -3,7 +3,7 @@
 // archive is the same for the same entries and options.
 #include <vector>
 
-#include "cli/list_file.h"
+#include "cli/members.h"
 #include "cli/pack_options.h"
 
 // `members` are checked and sorted by index. Returns the exit status: 0 when the

@@ -321,6 +321,24 @@ TEST(PackCli, RefusedInputExits2AndWritesNothing) {
     }
 }
 
+// Relative paths of a list name files beside the list, wherever bxa runs: a decoy of the
+// same name in the current folder must not be packed.
+TEST(PackCli, ListPathsResolveAgainstTheListsFolder) {
+    TempDir dir;
+    writeFile(dir / "proj/a.qsd", content(3000, 1));
+    writeFile(dir / "proj/sub/b.qsd", content(10, 2));
+    writeFile(dir / "abs/c.qsd", content(20, 3));
+    writeFile(dir / "elsewhere/a.qsd", "decoy");
+    writeFile(dir / "proj/game.lst", "a.qsd\r\n4\tsub/b.qsd\n" + (dir / "abs/c.qsd") + "\n");
+    const RunResult inside = runBxa({"pack", "-q", "-l", "game.lst", "out.bxa"}, dir / "proj");
+    ASSERT_EQ(inside.status, 0) << inside.err;
+    const RunResult outside = runBxa({"pack", "-q", "-l", "../proj/game.lst", "out.bxa"}, dir / "elsewhere");
+    ASSERT_EQ(outside.status, 0) << outside.err;
+    for (const char* name : {"out.bxa", "out.h", "out.crg"})
+        EXPECT_TRUE(
+            sameBytes(name, readFile(dir / "elsewhere" + "/" + name), readFile(dir / "proj" + "/" + name)));
+}
+
 TEST(PackCli, FailedBuildExits1) {
     TempDir dir;
     writeFile(dir / "a", "aaa");

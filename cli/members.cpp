@@ -1,4 +1,4 @@
-#include "cli/list_file.h"
+#include "cli/members.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,38 +10,18 @@
 #include <unistd.h>
 #include <utility>
 
+#include "model/list_file.h"
+#include "model/project_store.h"
+
 namespace {
 
-constexpr uint32_t kHighestIndex = 65534;
-constexpr size_t kMaxPath = 259;
-
-bool isBlank(const std::string& s, size_t begin, size_t end) {
-    for (size_t i = begin; i < end; ++i)
-        if (s[i] != ' ' && s[i] != '\t') return false;
-    return true;
-}
+constexpr uint32_t kHighestIndex = kSlotCount - 1;
+constexpr size_t kMaxPath = kPathSize - 1;
 
 bool fail(std::string* error, const std::string& where, const std::string& what) {
     *error = where + ": " + what;
     return false;
 }
-
-// Which line of the list took each index first (0: none yet).
-class IndexTable {
-  public:
-    IndexTable() : firstLine_(kHighestIndex + 1) {}
-    bool take(uint32_t index, uint32_t line, const std::string& listName, std::string* error) {
-        if (firstLine_[index] != 0)
-            return fail(error, listName + ":" + std::to_string(line),
-                        "index " + std::to_string(index) + " is used twice (first at " + listName + ":" +
-                            std::to_string(firstLine_[index]) + ")");
-        firstLine_[index] = line;
-        return true;
-    }
-
-  private:
-    std::vector<uint32_t> firstLine_;
-};
 
 bool checkPathLength(const std::string& path, const std::string& where, std::string* error) {
     if (path.empty()) return fail(error, where, "empty path");
@@ -66,72 +46,13 @@ std::string Member::where() const {
     return list ? *list + ":" + std::to_string(line) : "argument " + std::to_string(line);
 }
 
-bool parseListText(const std::string& text, const std::string& listName, std::vector<Member>* out,
-                   std::string* error) {
-    IndexTable table;
-    size_t pos = 0;
-    // Editors on some systems start UTF-8 files with a byte-order mark.
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
-    uint32_t lineNo = 0;
-    int64_t previous = -1;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        size_t begin = pos;
-        pos = end + 1;
-        ++lineNo;
-        if (end > begin && text[end - 1] == '\r') --end;
-        if (isBlank(text, begin, end) || text[begin] == '#') continue;
-        auto where = [&] { return listName + ":" + std::to_string(lineNo); };
-        if (std::memchr(text.data() + begin, '\0', end - begin))
-            return fail(error, where(), "the line holds a NUL byte");
-        const char* tabAt = static_cast<const char*>(std::memchr(text.data() + begin, '\t', end - begin));
-        size_t tab = tabAt ? static_cast<size_t>(tabAt - text.data()) : end;
-        int64_t index;
-        std::string path;
-        if (tab < end) {
-            if (tab == begin) return fail(error, where(), "missing index before the tab");
-            uint64_t value = 0;
-            for (size_t i = begin; i < tab; ++i) {
-                char c = text[i];
-                if (c < '0' || c > '9')
-                    return fail(
-                        error, where(),
-                        "malformed line: expected INDEX<TAB>PATH with a decimal INDEX, or a bare PATH");
-                value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(c - '0'), 1u << 30);
-            }
-            if (value > kHighestIndex)
-                return fail(error, where(),
-                            "index " + text.substr(begin, tab - begin) + " is out of range (0 to 65534)");
-            index = static_cast<int64_t>(value);
-            path = text.substr(tab + 1, end - tab - 1);
-        } else {
-            index = previous + 1;
-            if (index > kHighestIndex)
-                return fail(error, where(),
-                            "index 65535 (after 65534 on the previous line) is out of range (0 to 65534)");
-            path = text.substr(begin, end - begin);
-        }
-        if ((path.empty() || path.size() > kMaxPath) && !checkPathLength(path, where(), error)) return false;
-        if (!table.take(static_cast<uint32_t>(index), lineNo, listName, error)) return false;
-        out->push_back(Member{static_cast<uint32_t>(index), std::move(path), &listName, lineNo});
-        previous = index;
-    }
+bool membersFromList(const std::string& listPath, std::vector<Member>* out, std::string* error) {
+    std::vector<ListEntry> entries;
+    if (!ReadList(listPath, &entries, error)) return false;
+    out->reserve(entries.size());
+    for (ListEntry& e : entries)
+        out->push_back(Member{e.index, std::move(e.path), &listPath, e.line});
     return true;
-}
-
-bool readListFile(const std::string& listPath, std::vector<Member>* out, std::string* error) {
-    std::FILE* f = std::fopen(listPath.c_str(), "rb");
-    if (!f) return fail(error, listPath, std::strerror(errno));
-    std::string text;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        text.append(buf, n);
-    int readError = std::ferror(f) ? errno : 0;
-    std::fclose(f);
-    if (readError) return fail(error, listPath, std::strerror(readError));
-    return parseListText(text, listPath, out, error);
 }
 
 bool membersFromArguments(const std::vector<std::string>& files, std::vector<Member>* out,

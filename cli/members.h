@@ -19,13 +19,8 @@ struct Member {
     std::string where() const; // "LIST:LINE" or "argument N"
 };
 
-// Parses a list file (see `bxa pack --help`). Indexes are range- and duplicate-checked;
-// the files themselves are not looked at. False with `error` set at the first problem.
-bool readListFile(const std::string& listPath, std::vector<Member>* out, std::string* error);
-
-// Parses list text already in memory; `listName` only labels the messages.
-bool parseListText(const std::string& text, const std::string& listName, std::vector<Member>* out,
-                   std::string* error);
+// Reads the list file (model/list_file.h): its relative paths resolve against its folder.
+bool membersFromList(const std::string& listPath, std::vector<Member>* out, std::string* error);
 
 // FILE arguments take the indexes 0, 1, 2...
 bool membersFromArguments(const std::vector<std::string>& files, std::vector<Member>* out,

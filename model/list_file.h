@@ -1,0 +1,42 @@
+#pragma once
+// The list file that the window opens and saves and `bxa pack -l` reads: one member
+// per line, INDEX<TAB>PATH (INDEX 0 to 65534) or a bare PATH, which takes the index
+// after the previous line's. Blank lines and lines starting with '#' are skipped; a
+// line may end in LF or CR LF; a UTF-8 byte-order mark at the start is skipped.
+// A relative PATH names a file relative to the folder of the list file.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ProjectStore;
+
+struct ListEntry {
+    uint32_t index;
+    std::string path; // resolved against the list's folder
+    uint32_t line;    // 1-based, for messages
+};
+
+// The folder that relative paths of the list `listPath` are resolved against, as
+// written: "" for a list named without a folder (paths then stay as written).
+std::string ListFolder(const std::string& listPath);
+
+// `listPath` made absolute against the current folder, "." and ".." folded away.
+std::string AbsoluteListPath(const std::string& listPath);
+
+// Parses list text already in memory. `listName` only labels the messages
+// ("NAME:LINE: reason"); relative paths are joined to `folder` unless it is empty.
+// Indexes are range- and duplicate-checked and every path must fit a slot; the files
+// themselves are not looked at. False with `error` set at the first problem.
+bool ParseList(const std::string& text, const std::string& listName, const std::string& folder,
+               std::vector<ListEntry>* out, std::string* error);
+
+// Reads the whole list file (a regular file only), then parses it against its folder.
+bool ReadList(const std::string& listPath, std::vector<ListEntry>* out, std::string* error);
+
+// One INDEX<TAB>PATH line per used slot, in index order, for a list that lives in the
+// absolute folder `folder`: a path below it is written relative to it, any other path
+// absolute. False with `error` naming the index of a path no line can hold.
+bool FormatList(const ProjectStore& store, const std::string& folder, std::string* text, std::string* error);
+
+// Empties the entry table, then registers every entry (which ParseList has checked).
+void ReplaceEntries(ProjectStore* store, const std::vector<ListEntry>& entries);

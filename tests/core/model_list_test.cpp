@@ -1,0 +1,211 @@
+// The list file: what its lines mean, which lines are refused and how, how a table is
+// written, and that writing and reading back gives the same table slot for slot.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "model/list_file.h"
+#include "model/project_store.h"
+
+namespace {
+
+using Slots = std::vector<std::pair<uint32_t, std::string>>;
+
+Slots slotsOf(const std::vector<ListEntry>& entries) {
+    Slots slots;
+    for (const ListEntry& e : entries)
+        slots.emplace_back(e.index, e.path);
+    return slots;
+}
+
+std::unique_ptr<ProjectStore> storeWith(const Slots& slots) {
+    auto store = std::make_unique<ProjectStore>();
+    for (const auto& [index, path] : slots)
+        EXPECT_TRUE(store->RegisterEntry(path.c_str(), index)) << index;
+    return store;
+}
+
+struct ParseCase {
+    const char* name;
+    std::string text;
+    std::string folder;
+    Slots want;
+};
+
+class ListParses : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ListParses, Entries) {
+    const ParseCase& c = GetParam();
+    std::vector<ListEntry> entries;
+    std::string error;
+    ASSERT_TRUE(ParseList(c.text, "l.lst", c.folder, &entries, &error)) << error;
+    EXPECT_EQ(slotsOf(entries), c.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ListParses,
+    ::testing::Values(
+        ParseCase{"BarePathsFollowThePreviousIndex", "a\n5\tb\nc\n", "", {{0, "a"}, {5, "b"}, {6, "c"}}},
+        ParseCase{
+            "MarkCommentsBlanksAndCrLf", "\xEF\xBB\xBF# x\r\n\r\n \t \n3\ta\r\nb", "", {{3, "a"}, {4, "b"}}},
+        ParseCase{"OnlyTheCrBeforeTheLineEndIsDropped", "0\ta\rb\r\r\n", "", {{0, "a\rb\r"}}},
+        ParseCase{"PathKeepsTabsAfterTheFirst", "2\ta\tb", "", {{2, "a\tb"}}},
+        ParseCase{"HashInsideAPathIsNoComment", "0\t#a\nb#", "", {{0, "#a"}, {1, "b#"}}},
+        ParseCase{"RelativeJoinedToTheFolder",
+                  "a\n/abs/b\nsub/c\n",
+                  "proj",
+                  {{0, "proj/a"}, {1, "/abs/b"}, {2, "proj/sub/c"}}},
+        ParseCase{"RootFolder", "a", "/", {{0, "/a"}}},
+        ParseCase{"LongestPathAndHighestIndex",
+                  "65534\t" + std::string(259, 'p'),
+                  "",
+                  {{65534, std::string(259, 'p')}}}),
+    [](const ::testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
+
+TEST(ListFile, RefusedLines) {
+    const struct {
+        std::string text;
+        std::string folder;
+        std::string message;
+    } cases[] = {
+        {"0\ta\n1x\tb\n", "",
+         "l.lst:2: malformed line: expected INDEX<TAB>PATH with a decimal INDEX, or a bare PATH"},
+        {"a\n\tb", "", "l.lst:2: missing index before the tab"},
+        {"65535\ta", "", "l.lst:1: index 65535 is out of range (0 to 65534)"},
+        {"99999999999999999999\ta", "", "l.lst:1: index 99999999999999999999 is out of range (0 to 65534)"},
+        {"65534\ta\nb", "",
+         "l.lst:2: index 65535 (after 65534 on the previous line) is out of range (0 to 65534)"},
+        {"3\ta\n# x\n3\tb", "", "l.lst:3: index 3 is used twice (first at l.lst:1)"},
+        {"a\r\nb\r\n1\tc", "", "l.lst:3: index 1 is used twice (first at l.lst:2)"},
+        {"0\t\n", "", "l.lst:1: empty path"},
+        {std::string("a\nb\0c", 5), "", "l.lst:2: the line holds a NUL byte"},
+        {std::string(260, 'p'), "", "l.lst:1: path of 260 bytes is too long (at most 259)"},
+        {std::string(255, 'p'), "proj",
+         "l.lst:1: path of 260 bytes with the list's folder is too long (at most 259)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        std::vector<ListEntry> entries;
+        std::string error;
+        EXPECT_FALSE(ParseList(c.text, "l.lst", c.folder, &entries, &error));
+        EXPECT_EQ(error, c.message);
+    }
+}
+
+TEST(ListFile, Folders) {
+    const struct {
+        const char* list;
+        const char* folder;
+    } cases[] = {{"game.lst", ""},          {"./game.lst", ""}, {"proj/game.lst", "proj"},
+                 {"../p/game.lst", "../p"}, {"/game.lst", "/"}, {"/a/b/game.lst", "/a/b"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ListFolder(c.list), c.folder) << c.list;
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(AbsoluteListPath("p/./q/../game.lst"), cwd + "/p/game.lst");
+    EXPECT_EQ(AbsoluteListPath("/a/../b.lst"), "/b.lst");
+}
+
+struct FormatCase {
+    const char* name;
+    Slots slots;
+    std::string want; // the text, or the start of the message when refused
+    bool refused = false;
+};
+
+class ListWrites : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(ListWrites, Text) {
+    const FormatCase& c = GetParam();
+    auto store = storeWith(c.slots);
+    std::string text = "old", error;
+    const bool ok = FormatList(*store, "/p/proj", &text, &error);
+    EXPECT_EQ(ok, !c.refused);
+    if (c.refused)
+        EXPECT_EQ(error.substr(0, c.want.size()), c.want) << error;
+    else
+        EXPECT_EQ(text, c.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, ListWrites,
+    ::testing::Values(FormatCase{"BelowTheFolderRelativeInIndexOrder",
+                                 {{9, "/p/proj/sub/b.qsd"}, {0, "/p/proj/a.qsd"}, {3, "/p/proj/a.qsd"}},
+                                 "0\ta.qsd\n3\ta.qsd\n9\tsub/b.qsd\n"},
+                      FormatCase{"ElsewhereAbsolute",
+                                 {{0, "/other/a"}, {1, "/p/project/b"}, {2, "/p/proj"}, {3, "/p/proj/"}},
+                                 "0\t/other/a\n1\t/p/project/b\n2\t/p/proj\n3\t/p/proj/\n"},
+                      FormatCase{
+                          "DotsAndDoubleSlashesKeptAbsolute",
+                          {{0, "/p/proj/../x"}, {1, "/p/proj/./y"}, {2, "/p/proj//z"}, {3, "/p/proj/s/../w"}},
+                          "0\t/p/proj/../x\n1\t/p/proj/./y\n2\t/p/proj//z\n3\t/p/proj/s/../w\n"},
+                      FormatCase{"EmptyTable", {}, ""},
+                      FormatCase{"TabRefused", {{0, "/p/proj/a"}, {7, "/p/proj/a\tb"}}, "index 7: ", true},
+                      FormatCase{"LineFeedRefused", {{65534, "/x\ny"}}, "index 65534: ", true},
+                      FormatCase{"CarriageReturnRefused", {{5, "/x\r"}}, "index 5: ", true}),
+    [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+
+TEST(ListFile, RelativeSlotPathsAreWrittenAgainstTheCurrentFolder) {
+    auto store = storeWith({{0, "rel/x"}});
+    std::string text, error;
+    ASSERT_TRUE(FormatList(*store, "/nowhere/proj", &text, &error)) << error;
+    EXPECT_EQ(text, "0\t" + std::filesystem::current_path().string() + "/rel/x\n");
+}
+
+// Saved and opened again, the table comes back slot for slot, gaps and duplicates included,
+// and whatever the table held before is gone.
+TEST(ListFile, RoundTrip) {
+    const Slots slots{{0, "/p/proj/a.qsd"},   {1, "/p/proj/a.qsd"}, {4, "/elsewhere/b c.qsd"},
+                      {5, "/p/proj/d/e.qmv"}, {6, "/p/proj/../f"},  {300, "/p/proj/#g"},
+                      {65534, "/p/proj/last"}};
+    auto saved = storeWith(slots);
+    std::string text, error;
+    ASSERT_TRUE(FormatList(*saved, "/p/proj", &text, &error)) << error;
+    auto opened = storeWith({{2, "/old/one"}, {4, "/old/two"}});
+    std::vector<ListEntry> entries;
+    ASSERT_TRUE(ParseList(text, "game.lst", "/p/proj", &entries, &error)) << error;
+    ReplaceEntries(opened.get(), entries);
+    for (uint32_t i = 0; i < kSlotCount; ++i) {
+        const EntrySlot* a = saved->GetSlot(i);
+        const EntrySlot* b = opened->GetSlot(i);
+        ASSERT_EQ(a->used, b->used) << i;
+        ASSERT_STREQ(a->path, b->path) << i;
+    }
+}
+
+TEST(ListFile, ReadsOnlyRegularFiles) {
+    const std::string dir = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "list-test-XXXXXX").string();
+        return ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }();
+    ASSERT_FALSE(dir.empty());
+    std::ofstream(dir + "/game.lst") << "a\n3\tsub/b\n";
+    ASSERT_EQ(::mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    const struct {
+        std::string list;
+        std::string result; // the entries, or the message
+    } cases[] = {
+        {dir + "/game.lst", "0 " + dir + "/a|3 " + dir + "/sub/b|"},
+        {dir + "/fifo", dir + "/fifo: not a regular file"}, // refused without waiting for a writer
+        {dir, dir + ": is a folder, not a file"},
+        {dir + "/missing", dir + "/missing: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        std::vector<ListEntry> entries;
+        std::string error;
+        std::string result = ReadList(c.list, &entries, &error) ? "" : error;
+        for (const ListEntry& e : entries)
+            result += std::to_string(e.index) + " " + e.path + "|";
+        EXPECT_EQ(result, c.result);
+    }
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
