@@ -2,9 +2,10 @@
 
 #include "app/command_ids.h"
 #include "app/corvane_view.h"
+#include "corvane_version.h"
 #include "model/project_store.h"
 
-const char* const CMainFrame::kTitle = "Corvane for Windows Ver.1.08";
+const char* const CMainFrame::kTitle = CORVANE_VERSION_TITLE;
 const char* const CMainFrame::kIdleTitle = "Corvane for Windows";
 
 // Wide enough for the five columns side by side.

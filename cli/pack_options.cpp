@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "corvane_version.h"
 #include "engine/output_names.h"
 
 namespace {
@@ -276,5 +277,5 @@ void printPackUsage(std::FILE* out) {
 }
 
 void printVersion(std::FILE* out) {
-    std::fputs("bxa (Corvane) 1.08\n", out);
+    std::fputs("bxa (Corvane) " CORVANE_VERSION "\n", out);
 }

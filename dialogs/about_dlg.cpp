@@ -1,5 +1,6 @@
 #include "dialogs/about_dlg.h"
 
+#include "corvane_version.h"
 #include "dialogs/dlg_common.h"
 
 #include <wx/app.h>
@@ -13,7 +14,7 @@
 namespace {
 
 // The same in every language, whatever the translations hold.
-const char kVersion[] = "Corvane for Windows Ver.1.08";
+const char kVersion[] = CORVANE_VERSION_TITLE;
 const char kCopyright[] = "Copyright (C) 2026 Corvane developers";
 
 wxIcon ApplicationIcon(wxWindow* parent) {

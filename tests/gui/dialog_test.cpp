@@ -3,6 +3,7 @@
 #include <wx/combobox.h>
 #include <wx/radiobut.h>
 
+#include "corvane_version.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/create_archive_dlg.h"
 #include "dialogs/option_dlg.h"
@@ -230,7 +231,7 @@ TEST_F(DialogTest, JumpShownModallyRefusesTheEndAndAcceptsAGap) {
 TEST_F(DialogTest, AboutShowsTheVersion) {
     CAboutDlg dlg(nullptr);
     dlg.InitDialog();
-    EXPECT_EQ(dlg.FindWindow(CAboutDlg::IDC_VERSION)->GetLabel(), "Corvane for Windows Ver.1.08");
+    EXPECT_EQ(dlg.FindWindow(CAboutDlg::IDC_VERSION)->GetLabel(), CORVANE_VERSION_TITLE);
 }
 
 } // namespace
