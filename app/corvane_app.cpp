@@ -33,7 +33,7 @@ void CCorvaneApp::SetUpTranslations() {
     auto* translations = new wxTranslations;
     wxTranslations::Set(translations);
     wxFileTranslationsLoader::AddCatalogLookupPathPrefix(
-        wxString::FromUTF8(platform::executableDir() + "locale"));
+        wxString::FromUTF8(platform::executableDir() + CORVANE_LOCALE_FROM_BIN));
     translations->SetLanguage(wxLANGUAGE_DEFAULT);
     translations->AddStdCatalog();
     translations->AddCatalog(wxS("corvane"));
