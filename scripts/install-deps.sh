@@ -1,19 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Corvane need.
-# Only missing packages are installed; uses sudo when not run as root.
+# Installs the Debian packages Corvane needs, only those missing, showing apt's own
+# progress. Without an option: what building and running the window takes.
+#   --test   also what the test suites and the install checks take
+#   --bench  also what the benchmarks take
+# As root it runs apt-get itself, otherwise through sudo; with neither it prints
+# the exact command to run and stops.
 set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config
   libwxgtk3.2-dev
-  googletest libgtest-dev
   gettext locales
-  xvfb xauth
   fonts-ipafont-gothic
   clang libclang-rt-14-dev
 )
-if [ "${1:-}" = "--bench" ]; then
-  packages+=(hyperfine time)
+for option in "$@"; do
+  case "$option" in
+  --test) packages+=(googletest libgtest-dev xvfb xauth desktop-file-utils appstream man-db) ;;
+  --bench) packages+=(hyperfine time) ;;
+  *)
+    echo "usage: $0 [--test] [--bench]" >&2
+    exit 2
+    ;;
+  esac
+done
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null; then
+    as_root=(sudo)
+  else
+    as_root=(none)
+  fi
 fi
 
 missing=()
@@ -22,16 +40,22 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  install=(apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}")
+  if [ "${as_root[*]}" = none ]; then
+    echo "Missing packages. Run as root, then start this again:" >&2
+    echo "  apt-get update && ${install[*]}" >&2
+    exit 1
+  fi
   echo "Installing: ${missing[*]}"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive "${install[@]}"
 fi
 
 # The Japanese interface needs its locale; generating it takes a second.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 || echo "note: could not generate the ja_JP.UTF-8 locale" >&2
+  if [ "${as_root[*]}" = none ]; then
+    echo "note: the ja_JP.UTF-8 locale is missing; as root run: localedef -i ja_JP -f UTF-8 ja_JP.UTF-8" >&2
+  else
+    "${as_root[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 || echo "note: could not generate the ja_JP.UTF-8 locale" >&2
+  fi
 fi

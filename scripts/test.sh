@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Corvane and runs every test (the window's
 # tests in a virtual X server). With --sanitize the same suite runs in an
-# AddressSanitizer + UndefinedBehaviorSanitizer build of its own.
+# AddressSanitizer + UndefinedBehaviorSanitizer build of its own. The plain run
+# also checks what an installed copy carries (scripts/check-install.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+./scripts/install-deps.sh --test
 
 build=build
-flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_TESTS=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-sanitize
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON)
+  flags=(-DCMAKE_BUILD_TYPE=Debug -DCORVANE_TESTS=ON -DCORVANE_SANITIZE=ON)
   # The toolkit keeps caches alive until exit; leak reports would only be its own.
   export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -19,6 +20,7 @@ fi
 cmake -S . -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 export GSETTINGS_BACKEND=memory
+if [ "$build" = build ]; then ./scripts/check-install.sh "$build"; fi
 cd "$build"
 # -noreset: between two test processes the server may have no client, and a server that
 # resets then refuses the next connection for a moment.
