@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-20}"
-./scripts/install-deps.sh
+./scripts/install-deps.sh --fuzz
 
 export CC=clang CXX=clang++
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

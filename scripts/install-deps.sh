@@ -2,6 +2,7 @@
 # Installs the Debian packages Corvane needs, only those missing, showing apt's own
 # progress. Without an option: what building and running the window takes.
 #   --test   also what the test suites and the install checks take
+#   --fuzz   also what the fuzz targets take
 #   --bench  also what the benchmarks take
 # As root it runs apt-get itself, otherwise through sudo; with neither it prints
 # the exact command to run and stops.
@@ -12,14 +13,14 @@ packages=(
   libwxgtk3.2-dev
   gettext locales
   fonts-ipafont-gothic
-  clang libclang-rt-14-dev
 )
 for option in "$@"; do
   case "$option" in
   --test) packages+=(googletest libgtest-dev xvfb xauth desktop-file-utils appstream man-db) ;;
+  --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   --bench) packages+=(hyperfine time) ;;
   *)
-    echo "usage: $0 [--test] [--bench]" >&2
+    echo "usage: $0 [--test] [--fuzz] [--bench]" >&2
     exit 2
     ;;
   esac
