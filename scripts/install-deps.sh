@@ -16,7 +16,7 @@ packages=(
 )
 for option in "$@"; do
   case "$option" in
-  --test) packages+=(googletest libgtest-dev xvfb xauth desktop-file-utils appstream man-db) ;;
+  --test) packages+=(googletest libgtest-dev xvfb xauth desktop-file-utils appstream man-db clang-format) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   --bench) packages+=(hyperfine time) ;;
   *)

@@ -2,7 +2,8 @@
 # Installs what is missing, builds Corvane and runs every test (the window's
 # tests in a virtual X server). With --sanitize the same suite runs in an
 # AddressSanitizer + UndefinedBehaviorSanitizer build of its own. The plain run
-# also checks what an installed copy carries (scripts/check-install.sh).
+# also runs the lint (scripts/lint.sh) and checks what an installed copy carries
+# (scripts/check-install.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh --test
@@ -20,7 +21,10 @@ fi
 cmake -S . -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 export GSETTINGS_BACKEND=memory
-if [ "$build" = build ]; then ./scripts/check-install.sh "$build"; fi
+if [ "$build" = build ]; then
+  ./scripts/lint.sh
+  ./scripts/check-install.sh "$build"
+fi
 cd "$build"
 # -noreset: between two test processes the server may have no client, and a server that
 # resets then refuses the next connection for a moment.
