@@ -2,9 +2,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "cli/members.h"
+#include "cli/output_checks.h"
 #include "cli/pack_options.h"
 #include "cli/pack_run.h"
 #include "engine/archive_layout.h"
@@ -55,17 +57,23 @@ int pack(const std::vector<std::string>& args) {
     if (!parsed) return checkError(error);
     if (members.empty()) return checkError(options.listFile + ": the list names no member");
     if (!checkMembers(&members, &error)) return checkError(error);
-    std::string archiveFile = archiveFileName(options.archive);
-    if (!checkOutputsAreNotMembers(members, {archiveFile, options.headerName, options.logName}, &error))
-        return checkError(error);
+    PackOutputs outputs = outputNamesOf(options);
+    std::vector<InputFile> inputs;
+    for (const Member& m : members)
+        inputs.push_back({m.where() + " (" + m.path + ")", m.device, m.inode});
+    struct stat listStat {};
+    if (options.hasList && ::stat(options.listFile.c_str(), &listStat) == 0)
+        inputs.push_back({"the list file " + options.listFile, static_cast<uint64_t>(listStat.st_dev),
+                          static_cast<uint64_t>(listStat.st_ino)});
+    if (!checkOutputs(&outputs, inputs, &error)) return checkError(error);
     std::vector<uint64_t> sizes;
     for (const Member& m : members)
         sizes.push_back(m.size);
     uint64_t length = archiveLength(sizes.data(), sizes.size(), members.back().index + 1, options.alignment);
     if (!archiveFits(length))
-        return checkError(archiveFile + ": the archive would take " + std::to_string(length) +
+        return checkError(outputs.archive.name + ": the archive would take " + std::to_string(length) +
                           " bytes; it must stay below 2 GiB");
-    return runPack(options, members);
+    return runPack(options, members, outputs);
 }
 
 } // namespace

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
+#include "engine/output_names.h"
 #include "model/list_file.h"
 #include "model/project_store.h"
 
@@ -101,9 +101,8 @@ bool checkMembers(std::vector<Member>* members, std::string* error) {
         // The engine drops one trailing control byte before it opens a member, so that
         // is the name that has to exist.
         std::string opened = m.path;
-        if (static_cast<unsigned char>(opened.back()) >= 0x01 &&
-            static_cast<unsigned char>(opened.back()) <= 0x1F)
-            opened.pop_back();
+        trimControlTail(opened.data());
+        opened.resize(std::strlen(opened.c_str()));
         auto where = [&m] { return m.where() + ": " + m.path; };
         struct stat st {};
         if (opened.empty() || folders.stat(opened, &st) != 0)
@@ -118,29 +117,4 @@ bool checkMembers(std::vector<Member>* members, std::string* error) {
     std::sort(members->begin(), members->end(),
               [](const Member& a, const Member& b) { return a.index < b.index; });
     return true;
-}
-
-bool checkOutputsAreNotMembers(const std::vector<Member>& members, const std::vector<std::string>& outputs,
-                               std::string* error) {
-    std::set<std::pair<uint64_t, uint64_t>> outputIds;
-    for (const std::string& name : outputs) {
-        struct stat st {};
-        if (::stat(name.c_str(), &st) == 0)
-            outputIds.insert({static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
-    }
-    if (outputIds.empty()) return true;
-    for (const Member& m : members) {
-        if (outputIds.count({m.device, m.inode}))
-            return fail(error, m.where() + ": " + m.path, "is also an output file of this build");
-    }
-    return true;
-}
-
-uint64_t archiveLength(const std::vector<Member>& sortedMembers, uint32_t alignment) {
-    auto up = [alignment](uint64_t x) { return alignment ? (x + alignment - 1) / alignment * alignment : x; };
-    uint64_t entries = sortedMembers.empty() ? 0 : sortedMembers.back().index + 1ull;
-    uint64_t pos = up(16 + 8 * entries);
-    for (const Member& m : sortedMembers)
-        pos = up(pos + m.size);
-    return up(pos + 48 * entries);
 }

@@ -29,11 +29,3 @@ bool membersFromArguments(const std::vector<std::string>& files, std::vector<Mem
 // Every member must be a readable regular file whose path fits a slot; fills the sizes.
 // Then sorts the members by index. False with `error` set at the first problem.
 bool checkMembers(std::vector<Member>* members, std::string* error);
-
-// Refuses outputs that are members themselves: creating them would destroy the data
-// before it is read.
-bool checkOutputsAreNotMembers(const std::vector<Member>& members, const std::vector<std::string>& outputs,
-                               std::string* error);
-
-// Bytes the archive will take; the format's offsets must stay below 2 GiB.
-uint64_t archiveLength(const std::vector<Member>& sortedMembers, uint32_t alignment);

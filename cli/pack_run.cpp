@@ -1,11 +1,14 @@
 #include "cli/pack_run.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
 #include "cli/progress.h"
+#include "cli/staged_outputs.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
 #include "platform/memory.h"
@@ -22,9 +25,22 @@ BuildJobState runJob(BuildJob* job, ProgressLine* progress) {
     }
 }
 
+// The engine's messages go to standard error, with the system's reason when the failed
+// call left one; standard output carries nothing of a build.
+void messageToStderr(const char* text, void*) {
+    int reason = errno;
+    std::string line(text);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    if (reason != 0)
+        std::fprintf(stderr, "bxa: %s (%s)\n", line.c_str(), std::strerror(reason));
+    else
+        std::fprintf(stderr, "bxa: %s\n", line.c_str());
+}
+
 } // namespace
 
-int runPack(const PackOptions& options, const std::vector<Member>& members) {
+int runPack(const PackOptions& options, const std::vector<Member>& members, const PackOutputs& outputs) {
     // About 17.5 MB: too big for the stack.
     auto store = std::make_unique<ProjectStore>();
     for (const Member& m : members) {
@@ -51,9 +67,18 @@ int runPack(const PackOptions& options, const std::vector<Member>& members) {
         return 1;
     }
 
+    StagedOutputs staged;
+    std::string error;
+    if (!staged.create(outputs, &error)) {
+        std::fprintf(stderr, "bxa: %s\n", error.c_str());
+        return 1;
+    }
+    engineSetStdoutMessages(false);
+    engineSetMessageHook(messageToStderr, nullptr);
     engineInit();
     int status = 1;
     BuildJob* job = jobCreate(options.archive.c_str(), block, kJobBlockSize);
+    if (job) jobSetOutputPaths(job, staged.path(0), staged.path(1), staged.path(2));
     if (!job) {
         std::fprintf(stderr, "bxa: the build job could not be created\n");
     } else {
@@ -72,16 +97,20 @@ int runPack(const PackOptions& options, const std::vector<Member>& members) {
             jobClose(job);
             // A build is clean only when nothing failed, down to the last close.
             if (state == BuildJobState::Done && jobGetErrorCount(job) == 0) {
-                status = 0;
+                if (staged.commit(&error))
+                    status = 0;
+                else
+                    std::fprintf(stderr, "bxa: %s\n", error.c_str());
             } else {
-                // The engine has said why on standard output.
-                std::fflush(stdout);
-                std::fprintf(stderr, "bxa: building %s failed\n", archiveFileName(options.archive).c_str());
+                std::fprintf(stderr, "bxa: building %s failed; the previous files are left as they were\n",
+                             outputs.archive.name.c_str());
             }
         }
         jobClose(job);
         jobDestroy(job);
     }
     engineFinish();
+    engineSetMessageHook(nullptr, nullptr);
+    engineSetStdoutMessages(true);
     return status;
 }

@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "cli/members.h"
+#include "cli/output_checks.h"
 #include "cli/pack_options.h"
 
-// `members` are checked and sorted by index. Returns the exit status: 0 when the
-// build is done, 1 when it failed.
-int runPack(const PackOptions& options, const std::vector<Member>& members);
+// `members` are checked and sorted by index, `outputs` checked. Returns the exit status:
+// 0 when the build is done without a fault and its outputs are in place, 1 otherwise.
+int runPack(const PackOptions& options, const std::vector<Member>& members, const PackOutputs& outputs);

@@ -1,5 +1,6 @@
 #include "engine/build_job.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -187,6 +188,7 @@ bool openMember(BuildJob* job) {
     // Refuse before writing a byte that the archive's 32-bit offsets could not describe.
     uint64_t dataEnd = alignUp64(uint64_t{job->writeOffset} + static_cast<uint64_t>(size), job->alignment);
     if (!archiveFits(archiveEnd(dataEnd, job->entryCount, job->alignment))) {
+        errno = 0; // no call failed: the message has no system reason
         jobFault(job, "archive too large[4]. \"%s\"\n", rec.path);
         job->memberFile = f;
         closeStream(job, job->memberFile, kMemberPlace);

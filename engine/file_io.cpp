@@ -170,6 +170,7 @@ std::size_t defaultCopy(std::FILE* from, std::FILE* to, std::size_t size) {
 }
 
 std::size_t defaultRead(void* buf, std::size_t size, std::FILE* f) {
+    errno = 0;
     return std::fread(buf, 1, size, f);
 }
 // The write-side calls start from a clear errno, so a failure's reason is its own.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -10,14 +11,19 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "bxa_model.h"
+#include "engine/build_job.h"
+#include "model/project_store.h"
 
 extern char** environ;
 
@@ -56,11 +62,19 @@ struct RunResult {
     std::string out, err;
 };
 
-// Runs the real bxa in `cwd`, with TZ replaced by `tz`.
-RunResult runBxa(const std::vector<std::string>& args, const std::string& cwd,
-                 const std::string& tz = "UTC0") {
+struct Child {
+    pid_t pid = -1;
+    std::string outPath, errPath;
+};
+
+// Starts the real bxa in `cwd`, with TZ replaced by `tz`; `fileSizeLimit` (when not
+// negative) makes every write past that many bytes fail as on a full disk.
+Child spawnBxa(const std::vector<std::string>& args, const std::string& cwd, const std::string& tz = "UTC0",
+               long fileSizeLimit = -1, const std::string& tag = "") {
     const std::string bin = std::string(CORVANE_BIN_DIR) + "/bxa";
-    const std::string outPath = cwd + ".stdout", errPath = cwd + ".stderr"; // beside the folder under test
+    Child child;
+    child.outPath = cwd + tag + ".stdout"; // beside the folder under test
+    child.errPath = cwd + tag + ".stderr";
     // Everything is prepared before fork, so the child only calls async-signal-safe functions.
     std::vector<std::string> strings{bin};
     strings.insert(strings.end(), args.begin(), args.end());
@@ -73,25 +87,41 @@ RunResult runBxa(const std::vector<std::string>& args, const std::string& cwd,
         ptrs.push_back(s.data());
     ptrs.insert(ptrs.begin() + argc, nullptr);
     ptrs.push_back(nullptr);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
 
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    child.pid = fork();
+    if (child.pid == 0) {
+        const int out = open(child.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(child.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
+        if (fileSizeLimit >= 0 &&
+            (sigaction(SIGXFSZ, &ignore, nullptr) != 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0))
+            _exit(127);
         dup2(out, 1);
         dup2(err, 2);
         execve(bin.c_str(), ptrs.data(), ptrs.data() + argc + 1);
         _exit(127);
     }
+    return child;
+}
+
+RunResult waitBxa(const Child& child) {
     RunResult r;
     int wstatus = 0;
-    if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
-    r.out = readFile(outPath);
-    r.err = readFile(errPath);
-    unlink(outPath.c_str());
-    unlink(errPath.c_str());
+    if (child.pid > 0 && waitpid(child.pid, &wstatus, 0) == child.pid && WIFEXITED(wstatus))
+        r.status = WEXITSTATUS(wstatus);
+    r.out = readFile(child.outPath);
+    r.err = readFile(child.errPath);
+    unlink(child.outPath.c_str());
+    unlink(child.errPath.c_str());
     return r;
+}
+
+RunResult runBxa(const std::vector<std::string>& args, const std::string& cwd,
+                 const std::string& tz = "UTC0") {
+    return waitBxa(spawnBxa(args, cwd, tz));
 }
 
 // Different for every position and seed, so misplaced or mixed-up data shows; quick at any size.
@@ -298,7 +328,7 @@ TEST(PackCli, RefusedInputExits2AndWritesNothing) {
         {"# nothing\n\n", {"out.bxa"}, "list names no member"},
         {"", {"out.bxa", "a", "missing"}, "bxa: argument 2: missing: No such file"},
         {"", {"out.bxa", "a", "folder"}, "bxa: argument 2: folder: is a folder"},
-        {"", {"out", "a", "out.bxa"}, "argument 2: out.bxa: is also an output file"},
+        {"", {"out", "a", "out.bxa"}, "out.bxa: is the same file as argument 2 (out.bxa)"},
         {"", {"--align=2k", "out.bxa", "a"}, "invalid alignment '2k'"},
         {"", {"-a", "2147483647", "out.bxa", "a"}, "must stay below 2 GiB"},
     };
@@ -339,13 +369,194 @@ TEST(PackCli, ListPathsResolveAgainstTheListsFolder) {
             sameBytes(name, readFile(dir / "elsewhere" + "/" + name), readFile(dir / "proj" + "/" + name)));
 }
 
-TEST(PackCli, FailedBuildExits1) {
-    TempDir dir;
+// Every file under `dir` with its bytes (or what kind of file it is), to show that nothing changed.
+std::map<std::string, std::string> snapshot(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir)) {
+        const std::string name = e.path().lexically_relative(dir).string();
+        if (e.is_symlink())
+            files[name] = "-> " + fs::read_symlink(e.path()).string();
+        else if (e.is_regular_file()) // a big member only by its size: it is never written to
+            files[name] = e.file_size() < (1u << 20) ? readFile(e.path().string())
+                                                     : std::to_string(e.file_size()) + " bytes";
+        else
+            files[name] = e.is_directory() ? "<folder>" : "<other>";
+    }
+    return files;
+}
+
+// A folder with two members listed in list.txt and the outputs of an earlier build.
+void writeOutputCase(const TempDir& dir) {
     writeFile(dir / "a", "aaa");
-    const RunResult r = runBxa({"pack", "-q", "-H", "nofolder/out.h", "out.bxa", "a"}, dir.path);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("file open failed[1]. nofolder/out.h"), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("bxa: building out.bxa failed"), std::string::npos) << r.err;
+    writeFile(dir / "m.qsd", "mmm");
+    writeFile(dir / "list.txt", "0\ta\n1\tm.qsd\n");
+    writeFile(dir / "out.bxa", "old archive");
+    writeFile(dir / "out.h", "old header");
+    fs::create_directory(dir / "folder.bxa");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::create_hard_link(dir / "a", dir / "hl");
+    fs::create_symlink("a", dir / "sl.bxa");
+}
+
+TEST(PackCli, CollidingOrUnusableOutputsAreRefusedBeforeAnythingIsWritten) {
+    const struct {
+        const char* name;
+        std::vector<std::string> args; // after "pack -q -l list.txt"
+        std::string message;
+    } cases[] = {
+        {"ArchiveIsHeader", {"-H", "out.bxa", "out.bxa"}, "out.bxa: is the same file as out.bxa"},
+        {"ArchiveIsLog", {"-L", "new.bxa", "new.bxa"}, "new.bxa: is the same file as new.bxa"},
+        {"HeaderIsLog", {"-H", "x.h", "-L", "x.h", "new.bxa"}, "x.h: is the same file as x.h"},
+        {"SamePathOtherSpelling", {"-H", "./new.bxa", "new.bxa"}, "./new.bxa: is the same file as new.bxa"},
+        {"ArchiveIsMember", {"m.qsd"}, "m.qsd: is the same file as list.txt:2 (m.qsd)"},
+        {"ArchiveWithTrailingCr", {"m.qsd\r"}, "m.qsd: is the same file as list.txt:2 (m.qsd)"},
+        {"HeaderIsHardLinkToMember", {"-H", "hl", "new.bxa"}, "hl: is the same file as list.txt:1 (a)"},
+        {"ArchiveIsSymlinkToMember", {"sl.bxa"}, "sl.bxa: is the same file as list.txt:1 (a)"},
+        {"LogIsTheList",
+         {"-L", "list.txt", "new.bxa"},
+         "list.txt: is the same file as the list file list.txt"},
+        {"ArchiveIsAFolder", {"folder.bxa"}, "folder.bxa: exists and is not a regular file"},
+        {"LogIsAFifo", {"-L", "fifo", "new.bxa"}, "fifo: exists and is not a regular file"},
+        {"HeaderFolderMissing",
+         {"-H", "nofolder/out.h", "new.bxa"},
+         "nofolder/out.h: its folder does not exist"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeOutputCase(dir);
+        const auto before = snapshot(dir.path);
+        std::vector<std::string> args{"pack", "-q", "-l", "list.txt"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const RunResult r = runBxa(args, dir.path);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("bxa: " + c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(snapshot(dir.path), before);
+    }
+}
+
+// Polls until `dir` holds a temporary archive of at least `bytes`; false after ten seconds.
+bool waitForTemporaryArchive(const std::string& dir, uintmax_t bytes) {
+    for (int i = 0; i < 10000; ++i) {
+        for (const auto& e : fs::directory_iterator(dir)) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind(".out.bxa.", 0) == 0 && e.is_regular_file() && e.file_size() >= bytes) return true;
+        }
+        usleep(1000);
+    }
+    return false;
+}
+
+// A build that fails or is stopped leaves the earlier outputs as they were and no temporary file.
+TEST(PackCli, FailedOrInterruptedBuildKeepsThePreviousOutputs) {
+    const struct {
+        const char* name;
+        int signal;         // sent once the build is under way; 0: none
+        long fileSizeLimit; // bytes a file may take before writes fail; -1: no limit
+        int status;
+        std::string message; // expected in standard error
+    } cases[] = {
+        {"FullDisk", 0, 100000, 1, "(File too large)"},
+        {"Interrupt", SIGINT, -1, 128 + SIGINT, ""},
+        {"Terminate", SIGTERM, -1, 128 + SIGTERM, ""},
+        {"HangUp", SIGHUP, -1, 128 + SIGHUP, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeOutputCase(dir);
+        if (c.signal) { // big enough to be still copying when the signal comes, yet sparse
+            std::FILE* f = std::fopen((dir / "m.qsd").c_str(), "wb");
+            ASSERT_EQ(ftruncate(fileno(f), 1l << 30), 0);
+            std::fclose(f);
+        } else {
+            writeFile(dir / "m.qsd", content(300000, 1));
+        }
+        const auto before = snapshot(dir.path);
+        const Child child =
+            spawnBxa({"pack", "-q", "-l", "list.txt", "out.bxa"}, dir.path, "UTC0", c.fileSizeLimit);
+        if (c.signal) {
+            EXPECT_TRUE(waitForTemporaryArchive(dir.path, 4 << 20));
+            kill(child.pid, c.signal);
+        }
+        const RunResult r = waitBxa(child);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(snapshot(dir.path), before);
+    }
+}
+
+// Two runs writing one archive at once: each finishes, and what stays is whole.
+TEST(PackCli, ConcurrentRunsLeaveAWholeArchive) {
+    TempDir dir;
+    writeFile(dir / "a", content(20 << 20, 1));
+    writeFile(dir / "b", content(20 << 20, 2));
+    std::string alone[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(runBxa({"pack", "-q", "out.bxa", i ? "b" : "a"}, dir.path).status, 0);
+        alone[i] = readFile(dir / "out.bxa");
+    }
+    ASSERT_NE(alone[0], alone[1]);
+    const Child first = spawnBxa({"pack", "-q", "out.bxa", "a"}, dir.path, "UTC0", -1, "1");
+    const Child second = spawnBxa({"pack", "-q", "out.bxa", "b"}, dir.path, "UTC0", -1, "2");
+    EXPECT_EQ(waitBxa(first).status, 0);
+    EXPECT_EQ(waitBxa(second).status, 0);
+    const std::string last = readFile(dir / "out.bxa");
+    EXPECT_TRUE(last == alone[0] || last == alone[1]);
+    EXPECT_EQ(snapshot(dir.path).size(), 5u) << "a, b and the three outputs, no temporary file";
+}
+
+// The window hands the job its names after its getters append their extensions; bxa
+// hands them over as typed. Given those final names, both write the same bytes.
+TEST(PackCli, WindowBuildAndPackAgreeOnTheSameFinalNames) {
+    TempDir dir;
+    fs::create_directory(dir / "pack.d");
+    writeFile(dir / "snd/bgm01.qsd", content(5000, 3));
+    writeFile(dir / "snd/se02.qsd", content(100, 4));
+    auto store = std::make_unique<ProjectStore>();
+    store->RegisterEntry((dir / "snd/bgm01.qsd").c_str(), 0);
+    store->RegisterEntry((dir / "snd/se02.qsd").c_str(), 3);
+    store->SetHeaderNameMode(1);
+    store->SetAlignment(512);
+    store->SetFileIdPrefix("SE_");
+    // The dot in the folder hides the extensions from the getters, which append them.
+    store->SetArchiveName((dir / "pack.d/voice").c_str());
+    store->SetHeaderName((dir / "pack.d/ids").c_str());
+    store->SetLogName((dir / "pack.d/build").c_str());
+    const std::vector<std::string> names{store->GetArchiveName(), store->GetHeaderName(),
+                                         store->GetLogName()};
+    ASSERT_EQ(names[0], dir / "pack.d/voice.bxa");
+
+    std::vector<unsigned char> block(kJobBlockSize);
+    std::vector<BuildRecord> list(kMaxEntries);
+    engineInit();
+    BuildJob* job = jobCreate(names[0].c_str(), block.data(), block.size());
+    ASSERT_NE(job, nullptr);
+    ASSERT_EQ(PrepareBuildJob(store.get(), job, list.data(), names[1].c_str(), names[2].c_str()), 2u);
+    testing::internal::CaptureStdout();
+    while (jobGetState(job) == BuildJobState::Started || jobGetState(job) == BuildJobState::Running)
+        jobExecute();
+    jobClose(job);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(jobGetState(job), BuildJobState::Done);
+    EXPECT_EQ(jobGetErrorCount(job), 0u);
+    jobDestroy(job);
+    engineFinish();
+    std::vector<std::string> window;
+    for (const std::string& name : names) {
+        window.push_back(readFile(name));
+        fs::remove(name);
+    }
+
+    writeFile(dir / "list.txt", "0\t" + dir / "snd/bgm01.qsd\n3\t" + dir / "snd/se02.qsd\n");
+    const RunResult r = runBxa({"pack", "-q", "-a", "512", "-p", "SE_", "-m", "cut-overlapping", "-H",
+                                names[1], "-L", names[2], "-l", "list.txt", names[0]},
+                               dir.path);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_TRUE(sameBytes(names[i], readFile(names[i]), window[i]));
 }
 
 TEST(PackCli, HelpAndVersion) {

@@ -1,0 +1,37 @@
+#pragma once
+// What `bxa pack` checks about the files it will create before it creates any,
+// and the names it checks: those the build job will really use.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PackOptions;
+
+// One file the build creates: its name as the job derives it (written into the
+// header and the log) and the file that name resolves to, through links.
+struct OutputFile {
+    std::string name;
+    std::string target; // filled by checkOutputs
+    bool exists = false;
+    uint32_t mode = 0; // permission bits of the file it replaces
+    uint64_t device = 0, inode = 0;
+};
+
+struct PackOutputs {
+    OutputFile archive, header, log;
+};
+
+// The archive, header and log names the job will create for these options.
+PackOutputs outputNamesOf(const PackOptions& options);
+
+// A file the outputs must not be: a member or the list file, known by its identity.
+struct InputFile {
+    std::string label; // how messages name it
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
+// Refuses outputs that are empty names, that are the same file as each other or as
+// an input, that exist as anything but a regular file, or whose folder is missing or
+// cannot be written. Fills each output's target. False with `error` set otherwise.
+bool checkOutputs(PackOutputs* outputs, const std::vector<InputFile>& inputs, std::string* error);

@@ -1,0 +1,30 @@
+#pragma once
+// The outputs of `bxa pack` are written under temporary names beside their targets
+// and renamed over them only after a clean build, so the previous files survive a
+// failure or an interruption whole.
+#include <string>
+
+#include "cli/output_checks.h"
+
+class StagedOutputs {
+  public:
+    StagedOutputs() = default;
+    StagedOutputs(const StagedOutputs&) = delete;
+    StagedOutputs& operator=(const StagedOutputs&) = delete;
+    ~StagedOutputs();
+
+    // Creates a new, empty temporary file for each output (archive, header, log);
+    // from now on SIGINT, SIGTERM and SIGHUP remove them and end the process with
+    // status 128 + the signal. False with `error` set when one cannot be made.
+    bool create(const PackOutputs& outputs, std::string* error);
+    // Where output `i` (0 archive, 1 header, 2 log) is written meanwhile.
+    const char* path(int i) const { return temps_[i].c_str(); }
+    // Renames every temporary over its target.
+    bool commit(std::string* error);
+    // Removes the temporaries that are left.
+    void discard();
+
+  private:
+    std::string temps_[3];
+    std::string targets_[3];
+};
