@@ -4,7 +4,8 @@
 //   list_rebuild [DIR] [ROUNDS]
 //
 // DIR (default: a new folder under the temporary folder, removed afterwards) receives
-// the files. Each figure is the best of ROUNDS (default 5) runs, taken alternately.
+// the files. Each figure is the median of ROUNDS (default 9) runs, taken alternately,
+// with the best beside it.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,6 +24,16 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double Best(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
 }
 
 bool MakeFiles(const std::string& dir, std::vector<std::string>* paths) {
@@ -56,7 +67,7 @@ int main(int argc, char** argv) {
         dir = argv[1];
         std::filesystem::create_directories(dir);
     }
-    int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
 
     std::vector<std::string> paths;
     if (!MakeFiles(dir, &paths)) {
@@ -67,28 +78,41 @@ int main(int argc, char** argv) {
     for (uint32_t i = 0; i < kSlotCount; ++i)
         store->RegisterEntry(paths[i].c_str(), i);
 
-    double floorBest = 1e9, rebuildBest = 1e9;
+    std::vector<double> floorTimes, rebuildTimes;
     std::vector<ListRow> rows;
     rows.reserve(kSlotCount);
     size_t opened = 0;
-    for (int r = 0; r < rounds; ++r) {
+    auto timeFloor = [&] {
         auto t0 = Clock::now();
         opened = 0;
         for (const std::string& path : paths) {
             platform::FileStatus st;
             if (platform::readOpenedFileStatus(path.c_str(), &st)) ++opened;
         }
-        floorBest = std::min(floorBest, Seconds(t0));
-
-        t0 = Clock::now();
+        floorTimes.push_back(Seconds(t0));
+    };
+    auto timeRebuild = [&] {
+        auto t0 = Clock::now();
         BuildListRows(*store, &rows);
-        rebuildBest = std::min(rebuildBest, Seconds(t0));
+        rebuildTimes.push_back(Seconds(t0));
+    };
+    // Alternating which goes first keeps a slow spell of the machine from favouring either.
+    for (int r = 0; r < rounds; ++r) {
+        if (r % 2) {
+            timeRebuild();
+            timeFloor();
+        } else {
+            timeFloor();
+            timeRebuild();
+        }
     }
 
     std::printf("files:             %u (%zu opened, %zu rows)\n", kSlotCount, opened, rows.size());
-    std::printf("open+fstat floor:  %8.1f ms\n", floorBest * 1e3);
-    std::printf("list rebuild:      %8.1f ms\n", rebuildBest * 1e3);
-    std::printf("ratio:             %8.2f\n", rebuildBest / floorBest);
+    std::printf("                    median ms   best ms\n");
+    std::printf("open+fstat floor:  %10.1f %9.1f\n", Median(floorTimes) * 1e3, Best(floorTimes) * 1e3);
+    std::printf("list rebuild:      %10.1f %9.1f\n", Median(rebuildTimes) * 1e3, Best(rebuildTimes) * 1e3);
+    std::printf("ratio:             %10.2f %9.2f\n", Median(rebuildTimes) / Median(floorTimes),
+                Best(rebuildTimes) / Best(floorTimes));
 
     if (ownDir) {
         std::error_code ec;

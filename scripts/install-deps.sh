@@ -18,7 +18,7 @@ for option in "$@"; do
   case "$option" in
   --test) packages+=(googletest libgtest-dev xvfb xauth desktop-file-utils appstream man-db clang-format) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
-  --bench) packages+=(hyperfine time) ;;
+  --bench) packages+=(time python3 zip p7zip-full) ;;
   *)
     echo "usage: $0 [--test] [--fuzz] [--bench]" >&2
     exit 2
