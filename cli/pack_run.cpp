@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <unistd.h>
 
 #include "cli/progress.h"
@@ -41,8 +42,16 @@ void messageToStderr(const char* text, void*) {
 } // namespace
 
 int runPack(const PackOptions& options, const std::vector<Member>& members, const PackOutputs& outputs) {
-    // About 17.5 MB: too big for the stack.
-    auto store = std::make_unique<ProjectStore>();
+    // About 17.5 MB, of which a build touches only the slots it uses: a fresh
+    // mapping is zero already and need not be cleared.
+    platform::LargeBuffer storeMemory(sizeof(ProjectStore), false);
+    if (!storeMemory.get()) {
+        std::fprintf(stderr, "bxa: not enough memory for the entry table\n");
+        return 1;
+    }
+    std::unique_ptr<ProjectStore, void (*)(ProjectStore*)> store(new (storeMemory.get())
+                                                                     ProjectStore(ProjectStore::ZeroFilled{}),
+                                                                 [](ProjectStore* p) { p->~ProjectStore(); });
     for (const Member& m : members) {
         if (!store->RegisterEntry(m.path.c_str(), m.index)) {
             std::fprintf(stderr, "bxa: %s: %s: cannot register the member at index %u\n", m.where().c_str(),

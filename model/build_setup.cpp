@@ -4,7 +4,7 @@ uint32_t ProjectStore::MakeBuildList(BuildRecord* list, uint16_t* highest) {
     UpdateNameOffsets();
     uint32_t count = 0;
     uint32_t last = 0;
-    for (uint32_t i = 0; i < kSlotCount; ++i) {
+    for (uint32_t i = 0; i < slotBound_; ++i) {
         EntrySlot& slot = entries_[i];
         if (!slot.used) continue;
         if (list) list[count] = BuildRecord{i, slot.nameOffset, slot.path};

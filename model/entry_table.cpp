@@ -17,6 +17,7 @@ bool ProjectStore::RegisterEntry(const char* path, uint32_t index) {
     EntrySlot& slot = entries_[index];
     if (slot.used) return false;
     slot.used = 1;
+    if (index >= slotBound_) slotBound_ = index + 1;
     // Zero behind the terminator: the common-prefix scan compares whole slots byte by byte.
     std::memset(slot.path, 0, sizeof slot.path);
     std::memcpy(slot.path, path, length);
@@ -44,16 +45,16 @@ bool ProjectStore::ClearEntry(uint32_t index) {
 }
 
 uint32_t ProjectStore::GetEntryEnd() const {
-    uint32_t end = 0;
-    for (uint32_t i = 0; i < kSlotCount; ++i)
-        if (entries_[i].used) end = i + 1;
+    uint32_t end = slotBound_;
+    while (end > 0 && !entries_[end - 1].used)
+        --end;
     return end;
 }
 
 uint32_t ProjectStore::CountEntries() const {
     uint32_t count = 0;
-    for (uint32_t i = 0; i < kSlotCount; ++i)
-        if (entries_[i].used) ++count;
+    for (const EntrySlot* slot = entries_; slot != SlotsEnd(); ++slot)
+        if (slot->used) ++count;
     return count;
 }
 
@@ -64,6 +65,7 @@ bool ProjectStore::MoveEntries(uint32_t source, uint32_t target, uint32_t count)
     if (!InTable(source, count) || !InTable(target, count)) return false;
     for (uint32_t k = 0; k < count; ++k)
         if (entries_[target + k].used) return false;
+    if (target + count > slotBound_) slotBound_ = target + count;
 
     auto moveOne = [this, source, target](uint32_t k) {
         if (source + k == target + k) return;

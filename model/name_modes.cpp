@@ -9,11 +9,11 @@ uint32_t ProjectStore::FileNameOffset(const char* path) {
 }
 
 void ProjectStore::UpdateOnlyFileName() {
-    for (EntrySlot& slot : entries_) {
-        if (!slot.used) continue;
-        const uint32_t offset = FileNameOffset(slot.path);
+    for (EntrySlot* slot = entries_; slot != SlotsEnd(); ++slot) {
+        if (!slot->used) continue;
+        const uint32_t offset = FileNameOffset(slot->path);
         // An empty path has no name behind a separator; pointing at its terminator keeps the name inside it.
-        slot.nameOffset = offset == ~0u ? 0 : offset;
+        slot->nameOffset = offset == ~0u ? 0 : offset;
     }
 }
 
@@ -21,9 +21,9 @@ void ProjectStore::UpdateCutOverlapping() {
     // The first three characters are the drive part and are never compared.
     constexpr uint32_t kFirstCompared = 3;
     const EntrySlot* first = nullptr;
-    for (const EntrySlot& slot : entries_) {
-        if (slot.used) {
-            first = &slot;
+    for (const EntrySlot* slot = entries_; slot != SlotsEnd(); ++slot) {
+        if (slot->used) {
+            first = slot;
             break;
         }
     }
@@ -33,7 +33,7 @@ void ProjectStore::UpdateCutOverlapping() {
     // of the lowest one. Terminators differ from characters, so shorter paths stop it.
     uint32_t cut = static_cast<uint32_t>(strnlen(first->path, kPathSize - 1));
     if (cut < kFirstCompared) cut = kFirstCompared;
-    for (const EntrySlot* slot = first + 1; slot != entries_ + kSlotCount && cut > kFirstCompared; ++slot) {
+    for (const EntrySlot* slot = first + 1; slot != SlotsEnd() && cut > kFirstCompared; ++slot) {
         if (!slot->used) continue;
         for (uint32_t k = kFirstCompared; k < cut; ++k) {
             if (slot->path[k] != first->path[k]) {
@@ -42,13 +42,13 @@ void ProjectStore::UpdateCutOverlapping() {
             }
         }
     }
-    for (EntrySlot& slot : entries_)
-        if (slot.used) slot.nameOffset = cut;
+    for (EntrySlot* slot = entries_; slot != SlotsEnd(); ++slot)
+        if (slot->used) slot->nameOffset = cut;
 }
 
 void ProjectStore::UpdateFullPath() {
-    for (EntrySlot& slot : entries_)
-        if (slot.used) slot.nameOffset = 0;
+    for (EntrySlot* slot = entries_; slot != SlotsEnd(); ++slot)
+        if (slot->used) slot->nameOffset = 0;
 }
 
 void ProjectStore::UpdateNameOffsets() {

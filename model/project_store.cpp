@@ -6,11 +6,17 @@
 
 ProjectStore::ProjectStore()
     : settings_(), archiveName_(), headerName_(), logName_(), alignment_(kDefaultAlignment), fileIdPrefix_(),
-      selPosition_(0), selCount_(0), selFirstSlot_(0), jumpIndex_(0) {
+      selPosition_(0), selCount_(0), selFirstSlot_(0), jumpIndex_(0), slotBound_(0) {
     // The table is 17.5 MB: clearing it page by page would cost thousands of faults
     // at every start, so it asks for large pages before it is cleared.
     platform::adviseLargePages(entries_, sizeof entries_);
     std::memset(entries_, 0, sizeof entries_);
+    InitSettings();
+}
+
+ProjectStore::ProjectStore(ZeroFilled)
+    : settings_(), archiveName_(), headerName_(), logName_(), alignment_(kDefaultAlignment), fileIdPrefix_(),
+      selPosition_(0), selCount_(0), selFirstSlot_(0), jumpIndex_(0), slotBound_(0) {
     InitSettings();
 }
 
@@ -34,6 +40,6 @@ void ProjectStore::SetSelection(uint32_t position, uint32_t count) {
 
 ProjectStore* GetProjectStore() {
     // Far too large for any stack; one instance lives for the whole process.
-    static ProjectStore store;
+    static ProjectStore store{ProjectStore::ZeroFilled{}};
     return &store;
 }

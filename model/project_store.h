@@ -43,7 +43,13 @@ static_assert(sizeof(SettingsBlock) == kSettingsSize, "the settings block is sav
 
 class ProjectStore {
   public:
+    // For storage that holds only zero bytes already (static storage, a fresh
+    // mapping): the 17.5 MB table is then left alone instead of cleared, so its
+    // pages are only touched where entries are written.
+    struct ZeroFilled {};
+
     ProjectStore();
+    explicit ProjectStore(ZeroFilled);
     virtual ~ProjectStore();
     ProjectStore(const ProjectStore&) = delete;
     ProjectStore& operator=(const ProjectStore&) = delete;
@@ -118,7 +124,12 @@ class ProjectStore {
     uint32_t selCount_;
     uint32_t selFirstSlot_;
     uint32_t jumpIndex_;
+    // No slot at or above this index has been used since the table was cleared:
+    // scans stop here instead of walking 17.5 MB for a few entries.
+    uint32_t slotBound_;
 
+    EntrySlot* SlotsEnd() { return entries_ + slotBound_; }
+    const EntrySlot* SlotsEnd() const { return entries_ + slotBound_; }
     void InitSettings();
     void UpdateOnlyFileName();
     void UpdateCutOverlapping();

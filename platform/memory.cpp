@@ -15,12 +15,12 @@ void adviseLargePages(void* p, std::size_t n) {
     if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-LargeBuffer::LargeBuffer(std::size_t size) {
+LargeBuffer::LargeBuffer(std::size_t size, bool largePages) {
     // Room to start on a large-page boundary and to end on one.
     std::size_t mapped = (size + kLarge - 1) / kLarge * kLarge + kLarge;
     void* p = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) return;
-    adviseLargePages(p, mapped);
+    if (largePages) adviseLargePages(p, mapped);
     std::uintptr_t aligned = (reinterpret_cast<std::uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
     data_ = reinterpret_cast<void*>(aligned);
     base_ = p;

@@ -7,10 +7,12 @@ namespace platform {
 // cost a handful of page faults instead of thousands; a refusal changes nothing else.
 void adviseLargePages(void* p, std::size_t n);
 
-// Zero-filled memory of its own mapping, on large pages where the system has them.
+// Zero-filled memory of its own mapping, on large pages where the system has them
+// and `largePages` asks for them. Small pages suit memory of which only a little
+// may be touched: a large page is filled and counted whole at its first write.
 class LargeBuffer {
   public:
-    explicit LargeBuffer(std::size_t size);
+    explicit LargeBuffer(std::size_t size, bool largePages = true);
     ~LargeBuffer();
     LargeBuffer(const LargeBuffer&) = delete;
     LargeBuffer& operator=(const LargeBuffer&) = delete;

@@ -3,11 +3,13 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "model/project_store.h"
+#include "platform/memory.h"
 
 namespace {
 
@@ -87,7 +89,35 @@ TEST(EntryTable, MoveEntries) {
         }
         EXPECT_EQ(used, c.after);
         EXPECT_EQ(paths, expected);
+        // The table's own scans must reach wherever the block went.
+        EXPECT_EQ(store->GetEntryEnd(), c.after.back() + 1);
+        EXPECT_EQ(store->CountEntries(), c.after.size());
+        std::vector<BuildRecord> list(kSlotCount);
+        ASSERT_EQ(store->MakeBuildList(list.data(), nullptr), c.after.size());
+        for (size_t k = 0; k < c.after.size(); ++k)
+            EXPECT_EQ(list[k].index, c.after[k]);
     }
+}
+
+// A store placed in memory that is zero already starts out like any other.
+TEST(EntryTable, StoreInZeroFilledMemory) {
+    platform::LargeBuffer memory(sizeof(ProjectStore), false);
+    ASSERT_NE(memory.get(), nullptr);
+    ProjectStore* zeroed = new (memory.get()) ProjectStore(ProjectStore::ZeroFilled{});
+    auto cleared = std::make_unique<ProjectStore>();
+    for (ProjectStore* store : {zeroed, cleared.get()}) {
+        ASSERT_TRUE(store->RegisterEntry("/a/b/c.qsd", 9));
+        store->UpdateNameOffsets();
+    }
+    std::vector<unsigned char> a(kSettingsSize), b(kSettingsSize);
+    zeroed->SaveSettings(a.data());
+    cleared->SaveSettings(b.data());
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(zeroed->GetAlignment(), cleared->GetAlignment());
+    EXPECT_EQ(zeroed->GetEntryEnd(), 10u);
+    EXPECT_EQ(zeroed->GetSlot(9)->nameOffset, cleared->GetSlot(9)->nameOffset);
+    EXPECT_TRUE(allZero(zeroed->GetSlot(8)));
+    zeroed->~ProjectStore();
 }
 
 TEST(HeaderNames, NameOffsetsFollowTheMode) {
