@@ -1,5 +1,7 @@
 #include "app/corvane_app.h"
 
+#include <cstdio>
+
 #include <wx/intl.h>
 #include <wx/translation.h>
 #include <wx/uilocale.h>
@@ -8,15 +10,12 @@
 #include "app/main_frame.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
+#include "model/settings_file.h"
 #include "platform/exe_path.h"
 
 namespace {
 
 const char* const kInstanceName = "CORVANE";
-
-std::string SettingsPath() {
-    return platform::fileBesideExecutable(SettingsFileName());
-}
 
 } // namespace
 
@@ -87,11 +86,17 @@ int CCorvaneApp::ExitInstance() {
 }
 
 void CCorvaneApp::LoadSettingsFile() {
-    ::LoadSettingsFile(GetProjectStore(), SettingsPath().c_str());
+    ::LoadSettingsFile(GetProjectStore(), LocateSettingsFile().read);
 }
 
 void CCorvaneApp::SaveSettingsFile() {
-    ::SaveSettingsFile(GetProjectStore(), SettingsPath().c_str());
+    // Asked again at exit: the file or its folder may have changed during the run.
+    const std::string path = LocateSettingsFile().save;
+    const platform::ReplaceResult saved = ::SaveSettingsFile(GetProjectStore(), path);
+    // The program is ending: one line for whoever started it, never a box, no retry.
+    if (!saved.ok())
+        std::fprintf(stderr, "corvane: the settings could not be saved%s%s: %s\n", path.empty() ? "" : " to ",
+                     path.c_str(), saved.reason.c_str());
 }
 
 void CCorvaneApp::OnAppExit(wxCommandEvent&) {

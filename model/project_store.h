@@ -138,12 +138,6 @@ class ProjectStore {
 
 ProjectStore* GetProjectStore();
 
-// Settings file beside the executable. Saving writes a temporary file and renames
-// it over the old one, so a crash never leaves half a file.
-bool LoadSettingsFile(ProjectStore* store, const char* path);
-bool SaveSettingsFile(const ProjectStore* store, const char* path);
-const char* SettingsFileName(); // "Corvane.ini"
-
 // The steps shared by the window's Start and `bxa pack` once the job exists:
 // build list, entry count, list, names, prefix, alignment, jobStart.
 // Null names are not passed on. Returns the number of members (0 means nothing to

@@ -1,69 +1,46 @@
-#include <cerrno>
-#include <cstdio>
-#include <string>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "model/settings_file.h"
 
 #include "model/project_store.h"
-
-namespace {
-
-// Reads up to `size` bytes; fewer only at end of file or on an error.
-size_t ReadFully(int fd, unsigned char* buffer, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, buffer + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    return done;
-}
-
-bool WriteFully(int fd, const unsigned char* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-} // namespace
+#include "platform/exe_path.h"
+#include "platform/file_access.h"
+#include "platform/user_dirs.h"
 
 const char* SettingsFileName() {
     return "Corvane.ini";
 }
 
-bool LoadSettingsFile(ProjectStore* store, const char* path) {
-    if (!store || !path) return false;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+SettingsFilePaths LocateSettingsFile(const std::string& programDir, const std::string& configDir) {
+    const std::string beside = programDir.empty() ? std::string() : programDir + SettingsFileName();
+    const bool besideExists = !beside.empty() && platform::pathKind(beside) != platform::PathKind::Missing;
+    const bool besideUsable = besideExists ? platform::fileIsReadWrite(beside)
+                                           : !beside.empty() && platform::folderIsWritable(programDir);
+    if (besideUsable) return {beside, beside};
+
+    const std::string own = configDir.empty() ? std::string() : configDir + "/corvane/" + SettingsFileName();
+    const bool ownExists = !own.empty() && platform::pathKind(own) != platform::PathKind::Missing;
+    return {ownExists || !besideExists ? own : beside, own};
+}
+
+SettingsFilePaths LocateSettingsFile() {
+    return LocateSettingsFile(platform::executableDir(), platform::userConfigDir());
+}
+
+bool LoadSettingsFile(ProjectStore* store, const std::string& path) {
+    if (!store || path.empty()) return false;
     // Only the first block counts; a longer file is ours when that block is.
     unsigned char image[kSettingsSize];
-    const size_t size = ReadFully(fd, image, sizeof image);
-    ::close(fd);
-    if (!ProjectStore::IsSettingsImage(image, size)) return false;
-    store->LoadSettings(image, size);
+    const long size = platform::readFileStart(path, image, sizeof image);
+    if (size < 0 || !ProjectStore::IsSettingsImage(image, size_t(size))) return false;
+    store->LoadSettings(image, size_t(size));
     return true;
 }
 
-bool SaveSettingsFile(const ProjectStore* store, const char* path) {
-    if (!store || !path || !*path) return false;
+platform::ReplaceResult SaveSettingsFile(const ProjectStore* store, const std::string& path) {
+    if (!store || path.empty()) return {platform::ReplaceResult::Failed, "no place for the settings file"};
     unsigned char image[kSettingsSize];
     store->SaveSettings(image);
-
-    // Written beside the target and renamed over it, so the old file survives any failure.
-    std::string temp = std::string(path) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, image, sizeof image) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    const std::string folder = platform::folderOf(path);
+    if (platform::pathKind(folder) == platform::PathKind::Missing && !platform::makeFolders(folder))
+        return {platform::ReplaceResult::Failed, "the folder " + folder + " cannot be created"};
+    return platform::replaceFile(path, image, sizeof image);
 }

@@ -37,30 +37,7 @@ Image save(const ProjectStore& store) {
     return image;
 }
 
-class SettingsFile : public ::testing::Test {
-  protected:
-    std::string dir, file;
-    void SetUp() override {
-        char pattern[] = "/tmp/corvane-settings-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-        file = dir + "/" + SettingsFileName();
-    }
-    void TearDown() override {
-        ::chmod(dir.c_str(), 0700);
-        fs::remove_all(dir);
-    }
-    size_t entries() const { return size_t(std::distance(fs::directory_iterator(dir), {})); }
-    static Image read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Image(std::istreambuf_iterator<char>(in), {});
-    }
-    static void write(const std::string& path, const Image& bytes) {
-        std::ofstream(path, std::ios::binary) << std::string(bytes.begin(), bytes.end());
-    }
-};
-
-TEST_F(SettingsFile, FieldOffsetsAndWholeReplacement) {
+TEST(SettingsBlock, FieldOffsetsRoundTrip) {
     auto fresh = std::make_unique<ProjectStore>();
     Image image = save(*fresh);
     EXPECT_EQ(Image(image.begin(), image.begin() + 8), (Image{'C', 'R', 'V', 'N', 0x01, 0x00, 0x01, 0x00}));
@@ -76,73 +53,13 @@ TEST_F(SettingsFile, FieldOffsetsAndWholeReplacement) {
     }
     putWord(image, 0xA3C, 0xDEADBEEF); // reserved, carried over unchanged
     putWord(image, 0xA40, 1);          // header-name mode
-    write(file, image);
     auto store = std::make_unique<ProjectStore>();
-    ASSERT_TRUE(LoadSettingsFile(store.get(), file.c_str()));
+    store->LoadSettings(image.data(), image.size());
     EXPECT_EQ(store->GetFolderCount(), 3u);
     EXPECT_STREQ(store->GetCurrentFolder(), "r");
     EXPECT_EQ(store->Settings().folderCursor, 7u);
     EXPECT_EQ(store->GetHeaderNameMode(), 1u);
-    write(file, Image(5000, 'x')); // a longer old file must not leave a tail
-    ASSERT_TRUE(SaveSettingsFile(store.get(), file.c_str()));
-    EXPECT_EQ(read(file), image);
-    EXPECT_EQ(entries(), 1u); // no temporary file left behind
-    struct stat st {};
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0644u);
-
-    // Failed saves keep the old file and leave no temporary one.
-    EXPECT_FALSE(SaveSettingsFile(fresh.get(), (dir + "/no/such/folder.ini").c_str()));
-    if (::geteuid() != 0) { // permissions do not bind root
-        ASSERT_EQ(::chmod(dir.c_str(), 0500), 0);
-        EXPECT_FALSE(SaveSettingsFile(fresh.get(), file.c_str()));
-        EXPECT_EQ(read(file), image);
-        ASSERT_EQ(::chmod(dir.c_str(), 0700), 0);
-    }
-    // The rename cannot replace a non-empty folder: the temporary file must go again.
-    fs::remove(file);
-    fs::create_directories(file + "/keep");
-    EXPECT_FALSE(SaveSettingsFile(fresh.get(), file.c_str()));
-    EXPECT_EQ(entries(), 1u);
-}
-
-TEST_F(SettingsFile, OnlyTheFirstBlockDecides) {
-    auto other = std::make_unique<ProjectStore>();
-    other->SelectFolder("/other");
-    const Image good = save(*other);
-    const struct {
-        const char* name;
-        size_t size, patchAt; // the patch lands behind the file when patchAt >= size
-        unsigned char patch;
-        bool loaded;
-    } cases[] = {
-        {"whole block", kSettingsSize, kSettingsSize, 0, true},
-        {"longer file", kSettingsSize + 4096, kSettingsSize, 'x', true},
-        {"one byte longer", kSettingsSize + 1, kSettingsSize, 0, true},
-        {"foreign magic", kSettingsSize, 3, 'X', false},
-        {"other version", kSettingsSize, 7, 0x01, false},
-        {"longer file, other version", kSettingsSize + 10, 6, 0x02, false},
-        {"one byte short", kSettingsSize - 1, kSettingsSize, 0, false},
-        {"magic and version only", 8, kSettingsSize, 0, false},
-        {"empty", 0, 0, 0, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Image image = good;
-        image.resize(std::max(c.size, kSettingsSize) + 1, 0);
-        image[c.patchAt] = c.patch;
-        image.resize(c.size);
-        write(file, image);
-        auto store = std::make_unique<ProjectStore>();
-        EXPECT_EQ(LoadSettingsFile(store.get(), file.c_str()), c.loaded);
-        EXPECT_EQ(store->GetCurrentFolder() != nullptr, c.loaded);
-        if (c.loaded) {
-            EXPECT_EQ(save(*store), good);
-        }
-    }
-    auto store = std::make_unique<ProjectStore>();
-    EXPECT_FALSE(LoadSettingsFile(store.get(), (dir + "/missing.ini").c_str()));
-    EXPECT_FALSE(LoadSettingsFile(store.get(), dir.c_str()));
+    EXPECT_EQ(save(*store), image);
 }
 
 TEST(SettingsBlock, DamagedValuesStaySafe) {

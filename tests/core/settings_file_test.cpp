@@ -1,0 +1,389 @@
+// Reading, saving and finding the settings file. Every case holds for root as for
+// a normal user: what may be read or written is decided from the mode bits.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/project_store.h"
+#include "model/settings_file.h"
+#include "platform/file_replace.h"
+#include "platform/user_dirs.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::string;
+using Outcome = platform::ReplaceResult::Outcome;
+
+Bytes imageOf(const ProjectStore& store) {
+    Bytes image(kSettingsSize, '\0');
+    store.SaveSettings(reinterpret_cast<unsigned char*>(image.data()));
+    return image;
+}
+
+void write(const std::string& path, const Bytes& bytes, mode_t mode = 0644) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path;
+}
+
+// The content whatever the mode (the test itself may lack the right to read it).
+Bytes read(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return "<missing>";
+    if (!S_ISREG(st.st_mode)) return "<not a file>";
+    ::chmod(path.c_str(), st.st_mode | S_IRUSR);
+    std::ifstream in(path, std::ios::binary);
+    Bytes bytes(std::istreambuf_iterator<char>(in), {});
+    ::chmod(path.c_str(), st.st_mode);
+    return bytes;
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Entry names marked by kind: "name/" folder, "name@" link, "name|" FIFO.
+std::vector<std::string> listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::string name = entry.path().filename().string();
+        if (entry.is_symlink())
+            name += "@";
+        else if (entry.is_directory())
+            name += "/";
+        else if (entry.is_fifo())
+            name += "|";
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    std::string dir;
+    mode_t oldUmask = 0;
+    std::unique_ptr<ProjectStore> store = std::make_unique<ProjectStore>();
+
+    void SetUp() override {
+        char pattern[] = "/tmp/corvane-settings-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir = pattern;
+        oldUmask = ::umask(022);
+        store->SelectFolder("/new/folder");
+    }
+    void TearDown() override {
+        ::umask(oldUmask);
+        for (const auto& entry : fs::recursive_directory_iterator(dir))
+            if (entry.is_directory() && !entry.is_symlink()) ::chmod(entry.path().c_str(), 0700);
+        ::chmod(dir.c_str(), 0700);
+        fs::remove_all(dir);
+    }
+};
+
+TEST_F(SettingsFileTest, SavingNeverDestroysWhatWasThere) {
+    const Bytes old(5000, 'o'); // longer than a block: a new file must not keep its tail
+    const std::string ini = "Corvane.ini";
+    const std::string stray = platform::replacementTempPath(ini);
+    const struct {
+        const char* name;
+        int (*arrange)(const std::string& dir, const Bytes& old); // gives an fd to hold, or -1
+        mode_t umask;
+        Outcome outcome;
+        bool replaced; // otherwise what was there stays as it was
+        mode_t mode;
+        std::vector<std::string> after;
+    } cases[] = {
+        {"new file",
+         [](const std::string&, const Bytes&) { return -1; },
+         022,
+         Outcome::Replaced,
+         true,
+         0644,
+         {ini}},
+        {"new file under a strict umask",
+         [](const std::string&, const Bytes&) { return -1; },
+         077,
+         Outcome::Replaced,
+         true,
+         0600,
+         {ini}},
+        {"longer old file",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/Corvane.ini", o, 0644);
+             return -1;
+         },
+         022,
+         Outcome::Replaced,
+         true,
+         0644,
+         {ini}},
+        {"old mode kept",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/Corvane.ini", o, 0640);
+             return -1;
+         },
+         077,
+         Outcome::Replaced,
+         true,
+         0640,
+         {ini}},
+        {"read-only file",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/Corvane.ini", o, 0444);
+             return -1;
+         },
+         022,
+         Outcome::Failed,
+         false,
+         0444,
+         {ini}},
+        {"unreadable file",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/Corvane.ini", o, 0200);
+             return -1;
+         },
+         022,
+         Outcome::Failed,
+         false,
+         0200,
+         {ini}},
+        {"file without any right",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/Corvane.ini", o, 0);
+             return -1;
+         },
+         022,
+         Outcome::Failed,
+         false,
+         0,
+         {ini}},
+        {"read-only folder, writable file",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/Corvane.ini", o, 0604);
+             ::chmod(d.c_str(), 0555);
+             return -1;
+         },
+         022,
+         Outcome::WrittenInPlace,
+         true,
+         0604,
+         {ini}},
+        {"read-only folder, no file",
+         [](const std::string& d, const Bytes&) {
+             ::chmod(d.c_str(), 0555);
+             return -1;
+         },
+         022,
+         Outcome::Failed,
+         false,
+         0,
+         {}},
+        {"a folder in its place",
+         [](const std::string& d, const Bytes&) { return ::mkdir((d + "/Corvane.ini").c_str(), 0755) - 1; },
+         022,
+         Outcome::Failed,
+         false,
+         0755,
+         {ini + "/"}},
+        {"a FIFO in its place",
+         [](const std::string& d, const Bytes&) { return ::mkfifo((d + "/Corvane.ini").c_str(), 0644) - 1; },
+         022,
+         Outcome::Failed,
+         false,
+         0644,
+         {ini + "|"}},
+        {"stray temporary from a crash",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/Corvane.ini", o, 0644);
+             write(platform::replacementTempPath(d + "/Corvane.ini"), Bytes(9000, 's'), 0600);
+             return -1;
+         },
+         022,
+         Outcome::Replaced,
+         true,
+         0644,
+         {ini}},
+        {"temporary held by another writer",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/Corvane.ini", o, 0644);
+             const std::string temp = platform::replacementTempPath(d + "/Corvane.ini");
+             write(temp, "busy", 0600);
+             const int fd = ::open(temp.c_str(), O_RDONLY);
+             ::flock(fd, LOCK_EX);
+             return fd;
+         },
+         022,
+         Outcome::Replaced,
+         true,
+         0644,
+         {stray, ini}},
+        {"link to the file",
+         [](const std::string& d, const Bytes& o) {
+             write(d + "/real.ini", o, 0600);
+             return ::symlink("real.ini", (d + "/Corvane.ini").c_str()) - 1;
+         },
+         022,
+         Outcome::Replaced,
+         true,
+         0600,
+         {ini + "@", "real.ini"}},
+    };
+    const std::string fresh = imageOf(*store);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        const std::string file = dir + "/" + ini;
+        ::umask(c.umask);
+        const int held = c.arrange(dir, old);
+        const Bytes before = read(file);
+        const platform::ReplaceResult result = SaveSettingsFile(store.get(), file);
+        EXPECT_EQ(result.outcome, c.outcome) << result.reason;
+        EXPECT_EQ(result.ok(), result.reason.empty());
+        // What was there stays as it was, or the file holds exactly the new block.
+        EXPECT_EQ(read(file), c.replaced ? fresh : before);
+        EXPECT_EQ(modeOf(file), c.mode);
+        ::chmod(dir.c_str(), 0700);
+        EXPECT_EQ(listing(dir), c.after);
+        if (held >= 0) {
+            EXPECT_EQ(read(platform::replacementTempPath(file)), "busy");
+            ::close(held);
+        }
+    }
+}
+
+TEST_F(SettingsFileTest, OnlyAReadableFileWithOurFirstBlockLoads) {
+    const struct {
+        const char* name;
+        void (*arrange)(const std::string& file, const Bytes& image);
+        bool loaded;
+    } cases[] = {
+        {"read-only file", [](const std::string& f, const Bytes& i) { write(f, i, 0444); }, true},
+        {"longer file", [](const std::string& f, const Bytes& i) { write(f, i + Bytes(4096, 'x'), 0644); },
+         true},
+        {"one byte short", [](const std::string& f, const Bytes& i) { write(f, i.substr(1), 0644); }, false},
+        {"magic and version only",
+         [](const std::string& f, const Bytes& i) { write(f, i.substr(0, 8), 0644); }, false},
+        {"foreign magic", [](const std::string& f, const Bytes& i) { write(f, "CRVX" + i.substr(4), 0644); },
+         false},
+        {"other version",
+         [](const std::string& f, const Bytes& i) { write(f, i.substr(0, 6) + '\2' + i.substr(7), 0644); },
+         false},
+        {"unreadable file", [](const std::string& f, const Bytes& i) { write(f, i, 0200); }, false},
+        {"missing file", [](const std::string&, const Bytes&) {}, false},
+        {"a folder", [](const std::string& f, const Bytes&) { ::mkdir(f.c_str(), 0755); }, false},
+        {"a FIFO without a writer", [](const std::string& f, const Bytes&) { ::mkfifo(f.c_str(), 0644); },
+         false},
+    };
+    const Bytes image = imageOf(*store);
+    const Bytes initial = imageOf(*std::make_unique<ProjectStore>());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = dir + "/" + c.name;
+        c.arrange(file, image);
+        auto loaded = std::make_unique<ProjectStore>();
+        EXPECT_EQ(LoadSettingsFile(loaded.get(), file), c.loaded);
+        EXPECT_EQ(imageOf(*loaded), c.loaded ? image : initial);
+    }
+}
+
+enum class Where { Beside, Own, Nowhere };
+
+TEST_F(SettingsFileTest, BesideTheProgramOrInTheUsersConfigFolder) {
+    enum Beside { None, Writable, ReadOnly, Unreadable, AFolder };
+    const struct {
+        const char* name;
+        Beside beside;
+        mode_t programFolder;
+        bool ownFile, configDir;
+        Where read, save;
+    } cases[] = {
+        {"first run in a writable folder", None, 0755, false, true, Where::Beside, Where::Beside},
+        {"writable file beside wins over an own file", Writable, 0755, true, true, Where::Beside,
+         Where::Beside},
+        {"writable file in a read-only folder", Writable, 0555, false, true, Where::Beside, Where::Beside},
+        {"installed in a read-only folder", None, 0555, false, true, Where::Own, Where::Own},
+        {"installed, saved before", None, 0555, true, true, Where::Own, Where::Own},
+        {"read-only file beside, nothing saved yet", ReadOnly, 0755, false, true, Where::Beside, Where::Own},
+        {"read-only file beside, saved before", ReadOnly, 0755, true, true, Where::Own, Where::Own},
+        {"unreadable file beside", Unreadable, 0755, false, true, Where::Beside, Where::Own},
+        {"a folder named like the file beside", AFolder, 0755, false, true, Where::Beside, Where::Own},
+        {"no config folder to fall back on", None, 0555, false, false, Where::Nowhere, Where::Nowhere},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        const std::string program = dir + "/bin/", config = dir + "/home/.config";
+        const std::string beside = program + "Corvane.ini", own = config + "/corvane/Corvane.ini";
+        fs::create_directories(program);
+        fs::create_directories(config + "/corvane");
+        if (c.beside == AFolder) fs::create_directory(beside);
+        if (c.beside == Writable) write(beside, "b", 0644);
+        if (c.beside == ReadOnly) write(beside, "b", 0444);
+        if (c.beside == Unreadable) write(beside, "b", 0200);
+        if (c.ownFile) write(own, "o", 0644);
+        ::chmod(program.c_str(), c.programFolder);
+        const SettingsFilePaths paths = LocateSettingsFile(program, c.configDir ? config : "");
+        const auto path = [&](Where w) { return w == Where::Beside ? beside : w == Where::Own ? own : ""; };
+        EXPECT_EQ(paths.read, path(c.read));
+        EXPECT_EQ(paths.save, path(c.save));
+    }
+}
+
+TEST_F(SettingsFileTest, AnInstalledProgramCreatesItsConfigFolderAndReadsItBack) {
+    const std::string program = dir + "/usr/bin/", config = dir + "/home/.config";
+    fs::create_directories(program);
+    ::chmod(program.c_str(), 0555);
+    const SettingsFilePaths first = LocateSettingsFile(program, config);
+    ASSERT_TRUE(SaveSettingsFile(store.get(), first.save).ok());
+    EXPECT_EQ(modeOf(config + "/corvane"), 0700u);
+    auto next = std::make_unique<ProjectStore>();
+    ASSERT_TRUE(LoadSettingsFile(next.get(), LocateSettingsFile(program, config).read));
+    EXPECT_STREQ(next->GetCurrentFolder(), "/new/folder");
+    EXPECT_TRUE(fs::is_empty(program));
+}
+
+TEST(UserConfigDir, FollowsTheEnvironment) {
+    const struct {
+        const char *xdg, *home, *expected;
+    } cases[] = {
+        {"/cfg", "/home/u", "/cfg"},
+        {nullptr, "/home/u", "/home/u/.config"},
+        {"", "/home/u/", "/home/u/.config"},
+        {"relative/cfg", "/home/u", "/home/u/.config"}, // only an absolute path counts
+    };
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string xdgValue = savedXdg ? savedXdg : "";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.xdg ? c.xdg : "(unset)");
+        if (c.xdg)
+            ::setenv("XDG_CONFIG_HOME", c.xdg, 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        ::setenv("HOME", c.home, 1);
+        EXPECT_EQ(platform::userConfigDir(), c.expected);
+    }
+    ::setenv("HOME", savedHome.c_str(), 1);
+    if (savedXdg)
+        ::setenv("XDG_CONFIG_HOME", xdgValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+} // namespace
