@@ -271,8 +271,9 @@ void printPackUsage(std::FILE* out) {
                "starting with '#' are skipped. A relative PATH is resolved against the folder\n"
                "of the list file.\n"
                "\n"
-               "Exit status: 0 built, 1 the build failed, 2 bad usage or a member problem\n"
-               "(nothing is written then).\n",
+               "Exit status: 0 built without a fault; 1 the build failed or met a fault (the\n"
+               "earlier outputs are left as they were); 2 bad usage, a member or output problem\n"
+               "(nothing is written then); 128+N after signal N (SIGINT, SIGTERM, SIGHUP).\n",
                out);
 }
 

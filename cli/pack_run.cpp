@@ -37,6 +37,9 @@ void messageToStderr(const char* text, void*) {
         std::fprintf(stderr, "bxa: %s (%s)\n", line.c_str(), std::strerror(reason));
     else
         std::fprintf(stderr, "bxa: %s\n", line.c_str());
+    // The engine ends the process with status 0 right after this message; a build
+    // that never ran must neither leave files behind nor pass for a success.
+    if (std::strncmp(text, "not enough memory.", 18) == 0) StagedOutputs::abandon(1);
 }
 
 } // namespace

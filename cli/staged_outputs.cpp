@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -19,9 +20,13 @@ constexpr std::size_t kMaxTempStem = 200;
 char g_temps[3][PATH_MAX];
 volatile sig_atomic_t g_tempCount = 0;
 
-extern "C" void removeTempsAndExit(int sig) {
+void removeTemps() {
     for (sig_atomic_t i = 0; i < g_tempCount; ++i)
         ::unlink(g_temps[i]);
+}
+
+extern "C" void removeTempsAndExit(int sig) {
+    removeTemps();
     ::_exit(128 + sig);
 }
 
@@ -108,6 +113,13 @@ bool StagedOutputs::commit(std::string* error) {
     }
     g_tempCount = 0;
     return true;
+}
+
+void StagedOutputs::abandon(int status) {
+    BlockSignals blocked;
+    removeTemps();
+    std::fflush(stderr);
+    ::_exit(status);
 }
 
 void StagedOutputs::discard() {

@@ -24,6 +24,9 @@ class StagedOutputs {
     // Removes the temporaries that are left.
     void discard();
 
+    // Removes the temporaries and ends the process with `status` at once.
+    [[noreturn]] static void abandon(int status);
+
   private:
     std::string temps_[3];
     std::string targets_[3];
