@@ -39,6 +39,8 @@ bool resolve(OutputFile* out, std::string* error) {
         if (real.empty()) return fail(error, name, std::string("cannot follow it: ") + std::strerror(errno));
         if (::stat(real.c_str(), &st) != 0) return fail(error, name, std::strerror(errno));
         if (!S_ISREG(st.st_mode)) return fail(error, name, "exists and is not a regular file");
+        // A file its owner keeps from being written is not replaced behind their back.
+        if (::access(real.c_str(), W_OK) != 0) return fail(error, name, std::strerror(errno));
         out->target = real;
         out->exists = true;
         out->mode = static_cast<uint32_t>(st.st_mode & 07777);

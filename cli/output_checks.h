@@ -32,6 +32,6 @@ struct InputFile {
 };
 
 // Refuses outputs that are empty names, that are the same file as each other or as
-// an input, that exist as anything but a regular file, or whose folder is missing or
-// cannot be written. Fills each output's target. False with `error` set otherwise.
+// an input, that exist as anything but a regular file or cannot be written, or whose
+// folder is missing or cannot be written. Fills each output's target. False with `error` set otherwise.
 bool checkOutputs(PackOutputs* outputs, const std::vector<InputFile>& inputs, std::string* error);
