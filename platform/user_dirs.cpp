@@ -30,7 +30,11 @@ bool makeFolders(const std::string& path) {
     if (path.empty()) return false;
     for (size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
         const std::string part = at == std::string::npos ? path : path.substr(0, at);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (pathKind(part) == PathKind::Missing) {
+            // Held to the same rules as every other write, root included.
+            if (!folderIsWritable(folderOf(part)) || (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST))
+                return false;
+        }
         if (at == std::string::npos) break;
     }
     return pathKind(path) == PathKind::Folder;

@@ -350,6 +350,12 @@ TEST_F(SettingsFileTest, AnInstalledProgramCreatesItsConfigFolderAndReadsItBack)
     fs::create_directories(program);
     ::chmod(program.c_str(), 0555);
     const SettingsFilePaths first = LocateSettingsFile(program, config);
+    // A home that may not be written gets no config folder, root or not.
+    fs::create_directories(dir + "/home");
+    ::chmod((dir + "/home").c_str(), 0555);
+    EXPECT_FALSE(SaveSettingsFile(store.get(), first.save).ok());
+    EXPECT_TRUE(fs::is_empty(dir + "/home"));
+    ::chmod((dir + "/home").c_str(), 0755);
     ASSERT_TRUE(SaveSettingsFile(store.get(), first.save).ok());
     EXPECT_EQ(modeOf(config + "/corvane"), 0700u);
     auto next = std::make_unique<ProjectStore>();
