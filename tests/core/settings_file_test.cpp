@@ -95,172 +95,77 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 TEST_F(SettingsFileTest, SavingNeverDestroysWhatWasThere) {
-    const Bytes old(5000, 'o'); // longer than a block: a new file must not keep its tail
-    const std::string ini = "Corvane.ini";
-    const std::string stray = platform::replacementTempPath(ini);
+    enum Old { NoFile, File, AFolder, AFifo, ALink, StrayTemp, HeldTemp };
+    const std::string ini = "Corvane.ini", temp = platform::replacementTempPath(ini);
     const struct {
         const char* name;
-        int (*arrange)(const std::string& dir, const Bytes& old); // gives an fd to hold, or -1
-        mode_t umask;
+        Old old;
+        mode_t oldMode, folderMode, umask;
         Outcome outcome;
         bool replaced; // otherwise what was there stays as it was
         mode_t mode;
         std::vector<std::string> after;
     } cases[] = {
-        {"new file",
-         [](const std::string&, const Bytes&) { return -1; },
-         022,
-         Outcome::Replaced,
-         true,
-         0644,
-         {ini}},
-        {"new file under a strict umask",
-         [](const std::string&, const Bytes&) { return -1; },
-         077,
-         Outcome::Replaced,
-         true,
-         0600,
-         {ini}},
-        {"longer old file",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/Corvane.ini", o, 0644);
-             return -1;
-         },
-         022,
-         Outcome::Replaced,
-         true,
-         0644,
-         {ini}},
-        {"old mode kept",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/Corvane.ini", o, 0640);
-             return -1;
-         },
-         077,
-         Outcome::Replaced,
-         true,
-         0640,
-         {ini}},
-        {"read-only file",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/Corvane.ini", o, 0444);
-             return -1;
-         },
-         022,
-         Outcome::Failed,
-         false,
-         0444,
-         {ini}},
-        {"unreadable file",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/Corvane.ini", o, 0200);
-             return -1;
-         },
-         022,
-         Outcome::Failed,
-         false,
-         0200,
-         {ini}},
-        {"file without any right",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/Corvane.ini", o, 0);
-             return -1;
-         },
-         022,
-         Outcome::Failed,
-         false,
-         0,
-         {ini}},
+        {"new file", NoFile, 0, 0755, 022, Outcome::Replaced, true, 0644, {ini}},
+        {"new file under a strict umask", NoFile, 0, 0755, 077, Outcome::Replaced, true, 0600, {ini}},
+        {"longer old file", File, 0644, 0755, 022, Outcome::Replaced, true, 0644, {ini}},
+        {"old mode kept", File, 0640, 0755, 077, Outcome::Replaced, true, 0640, {ini}},
+        {"read-only file", File, 0444, 0755, 022, Outcome::Failed, false, 0444, {ini}},
+        {"unreadable file", File, 0200, 0755, 022, Outcome::Failed, false, 0200, {ini}},
+        {"file without any right", File, 0, 0755, 022, Outcome::Failed, false, 0, {ini}},
         {"read-only folder, writable file",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/Corvane.ini", o, 0604);
-             ::chmod(d.c_str(), 0555);
-             return -1;
-         },
+         File,
+         0604,
+         0555,
          022,
          Outcome::WrittenInPlace,
          true,
          0604,
          {ini}},
-        {"read-only folder, no file",
-         [](const std::string& d, const Bytes&) {
-             ::chmod(d.c_str(), 0555);
-             return -1;
-         },
-         022,
-         Outcome::Failed,
-         false,
-         0,
-         {}},
-        {"a folder in its place",
-         [](const std::string& d, const Bytes&) { return ::mkdir((d + "/Corvane.ini").c_str(), 0755) - 1; },
-         022,
-         Outcome::Failed,
-         false,
-         0755,
-         {ini + "/"}},
-        {"a FIFO in its place",
-         [](const std::string& d, const Bytes&) { return ::mkfifo((d + "/Corvane.ini").c_str(), 0644) - 1; },
-         022,
-         Outcome::Failed,
-         false,
-         0644,
-         {ini + "|"}},
-        {"stray temporary from a crash",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/Corvane.ini", o, 0644);
-             write(platform::replacementTempPath(d + "/Corvane.ini"), Bytes(9000, 's'), 0600);
-             return -1;
-         },
-         022,
-         Outcome::Replaced,
-         true,
-         0644,
-         {ini}},
+        {"read-only folder, no file", NoFile, 0, 0555, 022, Outcome::Failed, false, 0, {}},
+        {"a folder in its place", AFolder, 0755, 0755, 022, Outcome::Failed, false, 0755, {ini + "/"}},
+        {"a FIFO in its place", AFifo, 0644, 0755, 022, Outcome::Failed, false, 0644, {ini + "|"}},
+        {"stray temporary from a crash", StrayTemp, 0644, 0755, 022, Outcome::Replaced, true, 0644, {ini}},
         {"temporary held by another writer",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/Corvane.ini", o, 0644);
-             const std::string temp = platform::replacementTempPath(d + "/Corvane.ini");
-             write(temp, "busy", 0600);
-             const int fd = ::open(temp.c_str(), O_RDONLY);
-             ::flock(fd, LOCK_EX);
-             return fd;
-         },
+         HeldTemp,
+         0644,
+         0755,
          022,
          Outcome::Replaced,
          true,
          0644,
-         {stray, ini}},
-        {"link to the file",
-         [](const std::string& d, const Bytes& o) {
-             write(d + "/real.ini", o, 0600);
-             return ::symlink("real.ini", (d + "/Corvane.ini").c_str()) - 1;
-         },
-         022,
-         Outcome::Replaced,
-         true,
-         0600,
-         {ini + "@", "real.ini"}},
+         {temp, ini}},
+        {"link to the file", ALink, 0600, 0755, 022, Outcome::Replaced, true, 0600, {ini + "@", "real.ini"}},
     };
-    const std::string fresh = imageOf(*store);
+    const Bytes fresh = imageOf(*store);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        const std::string file = dir + "/" + ini;
+        const std::string file = dir + "/" + ini, tempFile = dir + "/" + temp;
+        const Bytes old(5000, 'o'); // longer than a block: a new file must not keep its tail
+        if (c.old == File || c.old == StrayTemp || c.old == HeldTemp) write(file, old, c.oldMode);
+        if (c.old == AFolder) ::mkdir(file.c_str(), c.oldMode);
+        if (c.old == AFifo) ::mkfifo(file.c_str(), c.oldMode);
+        if (c.old == ALink) {
+            write(dir + "/real.ini", old, c.oldMode);
+            ::symlink("real.ini", file.c_str());
+        }
+        if (c.old == StrayTemp || c.old == HeldTemp) write(tempFile, "busy", 0600);
+        const int held = c.old == HeldTemp ? ::open(tempFile.c_str(), O_RDONLY) : -1;
+        if (held >= 0) ::flock(held, LOCK_EX);
+        ::chmod(dir.c_str(), c.folderMode);
         ::umask(c.umask);
-        const int held = c.arrange(dir, old);
+
         const Bytes before = read(file);
         const platform::ReplaceResult result = SaveSettingsFile(store.get(), file);
         EXPECT_EQ(result.outcome, c.outcome) << result.reason;
         EXPECT_EQ(result.ok(), result.reason.empty());
-        // What was there stays as it was, or the file holds exactly the new block.
         EXPECT_EQ(read(file), c.replaced ? fresh : before);
         EXPECT_EQ(modeOf(file), c.mode);
-        ::chmod(dir.c_str(), 0700);
         EXPECT_EQ(listing(dir), c.after);
         if (held >= 0) {
-            EXPECT_EQ(read(platform::replacementTempPath(file)), "busy");
+            EXPECT_EQ(read(tempFile), "busy");
             ::close(held);
         }
     }
