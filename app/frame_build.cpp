@@ -7,6 +7,7 @@
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "dialogs/create_archive_dlg.h"
+#include "engine/build_progress.h"
 #include "model/project_store.h"
 
 namespace {
@@ -16,19 +17,13 @@ constexpr int kTickMilliseconds = 10;
 // The title shown after a step: overall percentage, member number and the current
 // member's progress in whole kilobytes.
 wxString ProgressTitle(const BuildJob& job) {
-    double f = 0.0;
-    if (job.memberSize != 0) f = double(job.copied) / double(job.memberSize) * 100.0;
-    double p = 0.0;
-    if (job.memberCount != 0)
-        p = (f + double(job.current) * 100.0) / (double(job.memberCount) * 100.0) * 100.0;
-    if (p > 100.0) p = 100.0;
     // The member size is a signed word divided as such; the kilobytes show as its
     // 32-bit pattern.
     const unsigned long copiedKb = job.copied / 1024;
     const unsigned long sizeKb = static_cast<uint32_t>(job.memberSize / 1024);
     char text[96];
-    std::snprintf(text, sizeof text, "%7.2f%% (%u/%u : %lu/%lu KB)", p, job.current + 1, job.memberCount,
-                  copiedKb, sizeKb);
+    std::snprintf(text, sizeof text, "%7.2f%% (%u/%u : %lu/%lu KB)", jobStepPercent(job), job.current + 1,
+                  job.memberCount, copiedKb, sizeKb);
     return wxString::FromUTF8(text);
 }
 

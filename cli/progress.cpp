@@ -22,26 +22,36 @@ std::string formatBytes(uint64_t bytes) {
     return buf;
 }
 
-ProgressLine::ProgressLine(bool enabled, std::FILE* out, const std::vector<uint64_t>& sizes)
-    : enabled_(enabled), out_(out), doneBefore_(sizes.size() + 1, 0),
-      nextDraw_(std::chrono::steady_clock::now() + kFirstDraw) {
-    for (size_t i = 0; i < sizes.size(); ++i)
-        doneBefore_[i + 1] = doneBefore_[i] + sizes[i];
+std::string formatDuration(uint64_t seconds) {
+    char buf[32];
+    if (seconds < 3600)
+        std::snprintf(buf, sizeof buf, "%u:%02u", static_cast<unsigned>(seconds / 60),
+                      static_cast<unsigned>(seconds % 60));
+    else
+        std::snprintf(buf, sizeof buf, "%llu:%02u:%02u", static_cast<unsigned long long>(seconds / 3600),
+                      static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
+    return buf;
 }
 
-std::string ProgressLine::format(const BuildJob& job) const {
-    double f = job.memberSize != 0 ? static_cast<double>(job.copied) / job.memberSize * 100.0 : 0.0;
-    double p = job.memberCount ? (f + job.current * 100.0) / (job.memberCount * 100.0) * 100.0 : 0.0;
-    if (p > 100.0) p = 100.0;
-    // `current` already counts a member finished in this step; `copied` then still
-    // describes that member, so only an open member adds its partial bytes.
-    size_t at = job.current < doneBefore_.size() ? job.current : doneBefore_.size() - 1;
-    uint64_t done = doneBefore_[at] + (job.memberFile ? job.copied : 0);
-    uint32_t shown = job.current < job.memberCount ? job.current + 1 : job.memberCount;
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "%6.2f%%  member %u/%u  %s / %s", p, shown, job.memberCount,
-                  formatBytes(done).c_str(), formatBytes(doneBefore_.back()).c_str());
-    return buf;
+ProgressLine::ProgressLine(bool enabled, std::FILE* out, const std::vector<uint64_t>& sizes)
+    : enabled_(enabled), out_(out), progress_(sizes), start_(std::chrono::steady_clock::now()),
+      nextDraw_(start_ + kFirstDraw) {}
+
+std::string ProgressLine::format(const BuildJob& job, std::chrono::steady_clock::duration elapsed) const {
+    const uint64_t done = progress_.bytesDone(job);
+    const uint64_t total = progress_.totalBytes();
+    const uint32_t shown = job.current < job.memberCount ? job.current + 1 : job.memberCount;
+    std::string text(160, '\0');
+    text.resize(static_cast<size_t>(std::snprintf(text.data(), text.size(), "%6.2f%%  member %u/%u  %s / %s",
+                                                  progress_.percent(job), shown, job.memberCount,
+                                                  formatBytes(done).c_str(), formatBytes(total).c_str())));
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    if (done != 0 && seconds > 0.0) {
+        const double rate = static_cast<double>(done) / seconds;
+        const auto left = static_cast<uint64_t>(static_cast<double>(total - done) / rate + 0.5);
+        text += "  " + formatBytes(static_cast<uint64_t>(rate)) + "/s  " + formatDuration(left) + " left";
+    }
+    return text;
 }
 
 void ProgressLine::update(const BuildJob& job) {
@@ -49,7 +59,7 @@ void ProgressLine::update(const BuildJob& job) {
     auto now = std::chrono::steady_clock::now();
     if (now < nextDraw_) return;
     nextDraw_ = now + kRedrawInterval;
-    std::string text = format(job);
+    std::string text = format(job, now - start_);
     size_t width = text.size();
     // Pad over the tail of a longer previous line.
     if (drawnWidth_ > width) text.append(drawnWidth_ - width, ' ');

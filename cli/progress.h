@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/build_job.h"
+#include "engine/build_progress.h"
 
 class ProgressLine {
   public:
@@ -17,16 +18,20 @@ class ProgressLine {
     // Erases the line, leaving the terminal as it was before the build.
     void finish();
 
-    // The text of one redraw, from the job's counters (the same percentage as the window's title).
-    std::string format(const BuildJob& job) const;
+    // The text of one redraw: the share of bytes done (never going backwards), the
+    // member, the bytes, and once a rate is known the rate and the time left.
+    std::string format(const BuildJob& job, std::chrono::steady_clock::duration elapsed) const;
 
   private:
     bool enabled_;
     std::FILE* out_;
-    std::vector<uint64_t> doneBefore_; // bytes of all members before position i
+    BuildProgress progress_;
+    std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point nextDraw_;
     size_t drawnWidth_ = 0;
 };
 
 // Whole bytes shown with a binary unit, "512 B", "3.4 MiB".
 std::string formatBytes(uint64_t bytes);
+// A span of seconds as "m:ss", or "h:mm:ss" from an hour on.
+std::string formatDuration(uint64_t seconds);

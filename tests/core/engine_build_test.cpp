@@ -13,6 +13,7 @@
 
 #include "engine/archive_layout.h"
 #include "engine/build_job.h"
+#include "engine/build_progress.h"
 #include "engine/file_io.h"
 #include "engine/header_output.h"
 
@@ -449,6 +450,110 @@ TEST_F(EngineTest, FastPathsAndTheirFallbacksGiveTheSameBytes) {
     EXPECT_EQ(results[0], results[1]);
     EXPECT_EQ(results[0], results[2]);
     EXPECT_EQ(results[0], results[3]);
+}
+
+// Progress figures from hand-set job counters: members of 100, 0 and 300 bytes.
+struct ProgressCase {
+    const char* name;
+    uint32_t current;
+    uint32_t copied;
+    bool memberOpen;
+    uint64_t bytesDone;
+};
+
+const ProgressCase kProgressCases[] = {
+    {"NothingYet", 0, 0, false, 0},
+    {"FirstMemberPartly", 0, 40, true, 40},
+    // The step that finishes a member moves `current` on but leaves `copied` behind.
+    {"FirstMemberJustFinished", 1, 100, false, 100},
+    {"EmptyMemberFinished", 2, 0, false, 100},
+    {"LastMemberGrewBeyondItsLength", 2, 500, true, 400},
+    {"AllDone", 3, 300, false, 400},
+    {"CounterPastTheList", 7, 0, false, 400},
+};
+
+class BytesDone : public ::testing::TestWithParam<ProgressCase> {};
+
+TEST_P(BytesDone, CountsFinishedMembersAndTheOpenOnesShare) {
+    const ProgressCase& c = GetParam();
+    BuildProgress progress({100, 0, 300});
+    BuildJob job{};
+    job.memberCount = 3;
+    job.current = c.current;
+    job.copied = c.copied;
+    job.memberFile = c.memberOpen ? stdin : nullptr;
+    EXPECT_EQ(progress.bytesDone(job), c.bytesDone);
+    EXPECT_DOUBLE_EQ(progress.percent(job), static_cast<double>(c.bytesDone) / 4.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BytesDone, ::testing::ValuesIn(kProgressCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BuildProgressWithoutBytes, CompleteOnlyWhenEveryMemberIs) {
+    BuildProgress progress({0, 0});
+    BuildJob job{};
+    job.memberCount = 2;
+    job.current = 1;
+    EXPECT_EQ(progress.percent(job), 0.0);
+    job.current = 2;
+    EXPECT_EQ(progress.percent(job), 100.0);
+}
+
+struct StepCase {
+    const char* name;
+    uint32_t memberCount, current, copied;
+    int32_t memberSize;
+    double percent;
+};
+
+const StepCase kStepCases[] = {
+    {"HalfOfTheSecondOfFour", 4, 1, 50, 100, 37.5},
+    {"EmptyMemberAddsNoShare", 4, 2, 0, 0, 50.0},
+    {"FinishedLastMemberStopsAtAHundred", 4, 4, 100, 100, 100.0},
+    {"NoMembers", 0, 0, 0, 0, 0.0},
+};
+
+class StepPercent : public ::testing::TestWithParam<StepCase> {};
+
+TEST_P(StepPercent, IsTheTitlesFigure) {
+    const StepCase& c = GetParam();
+    BuildJob job{};
+    job.memberCount = c.memberCount;
+    job.current = c.current;
+    job.copied = c.copied;
+    job.memberSize = c.memberSize;
+    EXPECT_DOUBLE_EQ(jobStepPercent(job), c.percent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StepPercent, ::testing::ValuesIn(kStepCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A real build in small chunks: the byte figure only rises and ends at 100, over
+// members of several chunks one after another, an empty one and one shorter than a chunk.
+TEST_F(EngineTest, ByteProgressNeverGoesBackwards) {
+    const std::vector<uint64_t> sizes{5000, 3000, 0, 12000, 3};
+    std::vector<Member> members;
+    for (size_t i = 0; i < sizes.size(); ++i)
+        members.push_back(
+            {static_cast<uint32_t>(i), file("m" + std::to_string(i), std::string(sizes[i], 'x'))});
+    start(members);
+    job->chunkSize = 1000;
+    BuildProgress progress(sizes);
+    double last = 0.0;
+    int steps = 0;
+    testing::internal::CaptureStdout();
+    while (jobGetState(job) != BuildJobState::Done && jobGetState(job) != BuildJobState::Failed) {
+        jobExecute();
+        ++steps;
+        const double now = progress.percent(*job);
+        EXPECT_GE(now, last) << "after step " << steps;
+        last = now;
+    }
+    jobClose(job);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(jobGetState(job), BuildJobState::Done);
+    EXPECT_EQ(last, 100.0);
+    EXPECT_GT(steps, 20); // the chunks were really small
 }
 
 } // namespace
