@@ -6,6 +6,7 @@
 
 #include "engine/file_io.h"
 #include "engine/header_output.h"
+#include "engine/little_endian.h"
 #include "engine/member_attributes.h"
 #include "engine/messages.h"
 #include "engine/output_names.h"
@@ -33,26 +34,12 @@ BuildJob* g_slot = nullptr;
 
 unsigned char g_zeros[64 * 1024];
 
-void putU32(unsigned char* p, uint32_t value) {
-    p[0] = static_cast<unsigned char>(value);
-    p[1] = static_cast<unsigned char>(value >> 8);
-    p[2] = static_cast<unsigned char>(value >> 16);
-    p[3] = static_cast<unsigned char>(value >> 24);
-}
-
 void putWord(BuildJob* job, uint32_t word, uint32_t value) {
-    putU32(reinterpret_cast<unsigned char*>(job->toc) + 4 * static_cast<std::size_t>(word), value);
+    storeU32(reinterpret_cast<unsigned char*>(job->toc) + 4 * static_cast<std::size_t>(word), value);
 }
 
 uint32_t getWord(const BuildJob* job, uint32_t word) {
-    const unsigned char* p =
-        reinterpret_cast<const unsigned char*>(job->toc) + 4 * static_cast<std::size_t>(word);
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void putU16(unsigned char* p, uint16_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
+    return loadU32(reinterpret_cast<const unsigned char*>(job->toc) + 4 * static_cast<std::size_t>(word));
 }
 
 uint32_t* stampsOf(BuildJob* job) {
@@ -219,10 +206,10 @@ void writeAttributeTable(BuildJob* job) {
             if (stamp) unpackDosStamp(stamp, fields);
             if (stamp || readMemberTimestamp(path, fields)) {
                 for (int k = 0; k < 6; ++k)
-                    putU16(record + 32 + 2 * k, fields[k]);
+                    storeU16(record + 32 + 2 * k, fields[k]);
             }
             ++used;
-            putU32(record + 44, used < 2 * job->entryCount + 4 ? getWord(job, used) : 0);
+            storeU32(record + 44, used < 2 * job->entryCount + 4 ? getWord(job, used) : 0);
             ++r;
         }
         std::size_t w = ops.write(record, sizeof record, job->archiveFile);

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "engine/little_endian.h"
 #include "model/project_store.h"
 
 namespace {
@@ -17,17 +18,6 @@ static_assert(kFoldersAt + kFolderSlots * kFolderStride == kReservedAt,
               "folder slots end at the reserved word");
 static_assert(kHeaderNameModeAt + 4 == kSettingsSize, "the mode is the last word");
 
-uint32_t ReadWord(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void WriteWord(unsigned char* p, uint32_t value) {
-    p[0] = static_cast<unsigned char>(value);
-    p[1] = static_cast<unsigned char>(value >> 8);
-    p[2] = static_cast<unsigned char>(value >> 16);
-    p[3] = static_cast<unsigned char>(value >> 24);
-}
-
 // Folder texts are at most 255 characters; a longer one keeps its first 255.
 size_t FolderTextLength(const char* path) {
     return strnlen(path, kFolderSize - 1);
@@ -37,42 +27,42 @@ size_t FolderTextLength(const char* path) {
 
 bool ProjectStore::IsSettingsImage(const unsigned char* image, size_t size) {
     return image && size >= kSettingsSize && std::memcmp(image, kSettingsMagic, sizeof kSettingsMagic) == 0 &&
-           ReadWord(image + kVersionAt) == kSettingsVersion;
+           loadU32(image + kVersionAt) == kSettingsVersion;
 }
 
 void ProjectStore::LoadSettings(const unsigned char* image, size_t size) {
     if (!IsSettingsImage(image, size)) return;
     std::memcpy(settings_.magic, image, sizeof settings_.magic);
-    settings_.version = ReadWord(image + kVersionAt);
-    settings_.folderCount = ReadWord(image + kFolderCountAt);
-    settings_.currentFolder = ReadWord(image + kCurrentFolderAt);
-    settings_.folderCursor = ReadWord(image + kFolderCursorAt);
+    settings_.version = loadU32(image + kVersionAt);
+    settings_.folderCount = loadU32(image + kFolderCountAt);
+    settings_.currentFolder = loadU32(image + kCurrentFolderAt);
+    settings_.folderCursor = loadU32(image + kFolderCursorAt);
     for (uint32_t i = 0; i < kFolderSlots; ++i) {
         const unsigned char* slot = image + kFoldersAt + i * kFolderStride;
         FolderSlot& folder = settings_.folders[i];
-        folder.used = ReadWord(slot);
+        folder.used = loadU32(slot);
         std::memcpy(folder.path, slot + 4, kFolderSize);
         // A file written elsewhere may lack the terminator; every reader relies on it.
         folder.path[kFolderSize - 1] = '\0';
     }
-    settings_.reserved = ReadWord(image + kReservedAt);
-    settings_.headerNameMode = ReadWord(image + kHeaderNameModeAt);
+    settings_.reserved = loadU32(image + kReservedAt);
+    settings_.headerNameMode = loadU32(image + kHeaderNameModeAt);
 }
 
 void ProjectStore::SaveSettings(unsigned char* image) const {
     if (!image) return;
     std::memcpy(image, settings_.magic, sizeof settings_.magic);
-    WriteWord(image + kVersionAt, settings_.version);
-    WriteWord(image + kFolderCountAt, settings_.folderCount);
-    WriteWord(image + kCurrentFolderAt, settings_.currentFolder);
-    WriteWord(image + kFolderCursorAt, settings_.folderCursor);
+    storeU32(image + kVersionAt, settings_.version);
+    storeU32(image + kFolderCountAt, settings_.folderCount);
+    storeU32(image + kCurrentFolderAt, settings_.currentFolder);
+    storeU32(image + kFolderCursorAt, settings_.folderCursor);
     for (uint32_t i = 0; i < kFolderSlots; ++i) {
         unsigned char* slot = image + kFoldersAt + i * kFolderStride;
-        WriteWord(slot, settings_.folders[i].used);
+        storeU32(slot, settings_.folders[i].used);
         std::memcpy(slot + 4, settings_.folders[i].path, kFolderSize);
     }
-    WriteWord(image + kReservedAt, settings_.reserved);
-    WriteWord(image + kHeaderNameModeAt, settings_.headerNameMode);
+    storeU32(image + kReservedAt, settings_.reserved);
+    storeU32(image + kHeaderNameModeAt, settings_.headerNameMode);
 }
 
 const char* ProjectStore::GetCurrentFolder() const {
