@@ -13,7 +13,8 @@ SettingsFilePaths LocateSettingsFile(const std::string& programDir, const std::s
     const std::string beside = programDir.empty() ? std::string() : programDir + SettingsFileName();
     const bool besideExists = !beside.empty() && platform::pathKind(beside) != platform::PathKind::Missing;
     const bool besideUsable = besideExists ? platform::fileIsReadWrite(beside)
-                                           : !beside.empty() && platform::folderIsWritable(programDir);
+                                           : !beside.empty() && platform::folderIsWritable(programDir) &&
+                                                 !platform::isSystemProgramFolder(programDir);
     if (besideUsable) return {beside, beside};
 
     const std::string own = configDir.empty() ? std::string() : configDir + "/corvane/" + SettingsFileName();

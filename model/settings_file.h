@@ -10,7 +10,8 @@ const char* SettingsFileName(); // "Corvane.ini"
 
 // Where the settings file is read from and saved to. Beside the executable when the
 // file there may be read and written, or when there is none and that folder may be
-// written. Otherwise (an installed program) in "corvane" under the user's config
+// written and is no system program folder. Otherwise (an installed program) in
+// "corvane" under the user's config
 // folder: read from there when that file exists or none sits beside the executable
 // (a read-only one beside it is read until the user has saved settings of their own),
 // and always saved there. `save` is empty when there is nowhere to save.

@@ -18,4 +18,14 @@ std::string fileBesideExecutable(const char* fileName) {
     return executableDir() + fileName;
 }
 
+bool isSystemProgramFolder(const std::string& dir) {
+    std::string folder = dir;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    for (const char* system : {"/bin", "/sbin", "/usr/bin", "/usr/sbin", "/usr/games", "/usr/local/bin",
+                               "/usr/local/sbin", "/usr/local/games"})
+        if (folder == system) return true;
+    return false;
+}
+
 } // namespace platform

@@ -248,6 +248,9 @@ TEST_F(SettingsFileTest, BesideTheProgramOrInTheUsersConfigFolder) {
         EXPECT_EQ(paths.read, path(c.read));
         EXPECT_EQ(paths.save, path(c.save));
     }
+    // Installed for every user: nothing is created beside the program, even by root.
+    for (const char* system : {"/usr/bin/", "/usr/local/bin/", "/bin/"})
+        EXPECT_EQ(LocateSettingsFile(system, "/cfg").save, "/cfg/corvane/Corvane.ini") << system;
 }
 
 TEST_F(SettingsFileTest, AnInstalledProgramCreatesItsConfigFolderAndReadsItBack) {
