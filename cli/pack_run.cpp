@@ -28,8 +28,10 @@ BuildJobState runJob(BuildJob* job, ProgressLine* progress) {
 
 // The engine's messages go to standard error, with the system's reason when the failed
 // call left one; standard output carries nothing of a build.
-void messageToStderr(const char* text, void*) {
+// `context` points at the progress line on show, if any, which is erased first.
+void messageToStderr(const char* text, void* context) {
     int reason = errno;
+    if (ProgressLine* progress = *static_cast<ProgressLine**>(context)) progress->finish();
     std::string line(text);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
@@ -86,7 +88,8 @@ int runPack(const PackOptions& options, const std::vector<Member>& members, cons
         return 1;
     }
     engineSetStdoutMessages(false);
-    engineSetMessageHook(messageToStderr, nullptr);
+    ProgressLine* shownProgress = nullptr;
+    engineSetMessageHook(messageToStderr, &shownProgress);
     engineInit();
     int status = 1;
     BuildJob* job = jobCreate(options.archive.c_str(), block, kJobBlockSize);
@@ -104,8 +107,10 @@ int runPack(const PackOptions& options, const std::vector<Member>& members, cons
             for (const Member& m : members)
                 sizes.push_back(m.size);
             ProgressLine progress(!options.quiet && ::isatty(STDERR_FILENO), stderr, sizes);
+            shownProgress = &progress;
             BuildJobState state = runJob(job, &progress);
             progress.finish();
+            shownProgress = nullptr;
             jobClose(job);
             // A build is clean only when nothing failed, down to the last close.
             if (state == BuildJobState::Done && jobGetErrorCount(job) == 0) {
