@@ -4,14 +4,16 @@
 
 #include "corvane_version.h"
 #include "engine/output_names.h"
+#include "model/project_store.h"
 
 namespace {
 
-// Room in the build job's fixed name buffers (terminator excluded).
-constexpr size_t kMaxName = 259;
-constexpr size_t kMaxPrefix = 255;
-// A name without '.' gets ".bxa" appended inside the same 260 bytes.
-constexpr size_t kMaxBareArchive = 255;
+// Room in the fixed name and prefix buffers of the model and the job (terminator excluded).
+constexpr size_t kMaxName = kNameBufferSize - 1;
+constexpr size_t kMaxPrefix = kFolderSize - 1;
+// A name without '.' gets ".bxa" appended inside the same buffer.
+constexpr size_t kMaxBareArchive = kMaxName - (sizeof ".bxa" - 1);
+static_assert(kNameBufferSize == kPathSize, "the job and the model keep names in buffers of one size");
 
 enum class Opt { None, List, Align, Prefix, Names, Header, Log, Quiet, Help, Version };
 

@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/archive_layout.h"
+
 struct PackOptions {
     std::string archive;            // handed to the build job exactly as typed
     std::vector<std::string> files; // FILE arguments, indexes 0, 1, 2...
     std::string listFile;
     bool hasList = false;
-    uint32_t alignment = 2048;
+    uint32_t alignment = kDefaultAlignment;
     std::string prefix;
     uint32_t nameMode = 0; // OnlyFileName
     std::string headerName;
