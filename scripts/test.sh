@@ -9,10 +9,10 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh --test
 
 build=build
-flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_TESTS=ON)
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_TESTS=ON -DCORVANE_STRICT_WARNINGS=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-sanitize
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DCORVANE_TESTS=ON -DCORVANE_SANITIZE=ON)
+  flags=(-DCMAKE_BUILD_TYPE=Debug -DCORVANE_TESTS=ON -DCORVANE_STRICT_WARNINGS=ON -DCORVANE_SANITIZE=ON)
   # The toolkit keeps caches alive until exit; leak reports would only be its own.
   export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -297,7 +297,7 @@ INSTANTIATE_TEST_SUITE_P(
                  2 * 3600},
         PackCase{"ThousandsOfSmallFiles", 2048, "X_", 1, manySmallFiles(), "many.bxa"},
         PackCase{"MemberOf64MiB", 2048, "", 0, {{0, "big", 64u << 20}, {1, "after", 3}}, "big.bxa"}),
-    [](const ::testing::TestParamInfo<PackCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<PackCase>& row) { return std::string(row.param.name); });
 
 TEST(PackCli, ModelAnchors) {
     // The worked example: 12,288 bytes, data of index 2 at 8192, attributes at 10240.

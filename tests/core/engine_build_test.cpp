@@ -298,7 +298,7 @@ TEST_P(EngineFaults, AreReportedAndCounted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, EngineFaults, ::testing::ValuesIn(kFaults),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // A real full device: the buffered bytes fail when flushed, with the system's reason.
 TEST_F(EngineTest, FullDeviceIsNoCleanBuild) {
@@ -487,7 +487,7 @@ TEST_P(BytesDone, CountsFinishedMembersAndTheOpenOnesShare) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BytesDone, ::testing::ValuesIn(kProgressCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(BuildProgressWithoutBytes, CompleteOnlyWhenEveryMemberIs) {
     BuildProgress progress({0, 0});
@@ -526,7 +526,7 @@ TEST_P(StepPercent, IsTheTitlesFigure) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, StepPercent, ::testing::ValuesIn(kStepCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // A real build in small chunks: the byte figure only rises and ends at 100, over
 // members of several chunks one after another, an empty one and one shorter than a chunk.

@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "65534\t" + std::string(259, 'p'),
                   "",
                   {{65534, std::string(259, 'p')}}}),
-    [](const ::testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ParseCase>& row) { return std::string(row.param.name); });
 
 TEST(ListFile, RefusedLines) {
     const struct {
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"TabRefused", {{0, "/p/proj/a"}, {7, "/p/proj/a\tb"}}, "index 7: ", true},
                       FormatCase{"LineFeedRefused", {{65534, "/x\ny"}}, "index 65534: ", true},
                       FormatCase{"CarriageReturnRefused", {{5, "/x\r"}}, "index 5: ", true}),
-    [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FormatCase>& row) { return std::string(row.param.name); });
 
 TEST(ListFile, RelativeSlotPathsAreWrittenAgainstTheCurrentFolder) {
     auto store = storeWith({{0, "rel/x"}});
