@@ -24,6 +24,11 @@ enum CommandId : int {
     ID_TOOL_INDEX = 32776 - kCommandHighBit,
     ID_VIEW_JUMP = 32787 - kCommandHighBit,
 
+    // Lists of registered files; the recent lists take four ids from the first one on.
+    ID_FILE_OPEN_LIST = 32790 - kCommandHighBit,
+    ID_FILE_SAVE_LIST = 32791 - kCommandHighBit,
+    ID_FILE_RECENT_LIST = 32792 - kCommandHighBit,
+
     // The list's popup menu.
     ID_POPUP_CUT = 501,
     ID_POPUP_PASTE = 502,
@@ -31,7 +36,7 @@ enum CommandId : int {
     ID_POPUP_SETINDEX = 504,
 };
 
-static_assert(ID_VIEW_STATUS_BAR < 0x7fff && ID_VIEW_JUMP < ID_POPUP_CUT && ID_FILE_OPEN > 5999,
+static_assert(ID_VIEW_STATUS_BAR < 0x7fff && ID_FILE_RECENT_LIST + 3 < ID_POPUP_CUT && ID_FILE_OPEN > 5999,
               "valid wx ids, apart from each other and from the stock ids");
 
 // The build timer's id.

@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
+#include "model/recent_lists.h"
 #include "model/settings_file.h"
 #include "platform/exe_path.h"
 
@@ -39,8 +40,8 @@ void CCorvaneApp::SetUpTranslations() {
 }
 
 bool CCorvaneApp::OnInit() {
-    // No wxApp::OnInit: the program has no options, and a file named on the command
-    // line is ignored rather than reported.
+    // No wxApp::OnInit: the program has no options; the one argument it takes, a
+    // list file, is opened once the window is up.
     startedUp_ = true;
     SetUpTranslations();
     running_ = InitInstance();
@@ -74,6 +75,10 @@ bool CCorvaneApp::InitInstance() {
     frame->Update();
     frame->DragAcceptFiles(true);
     engineInit();
+    const SettingsFilePaths settings = LocateSettingsFile();
+    frame->UseRecentListsFile(RecentListsFileBeside(settings.save.empty() ? settings.read : settings.save));
+    // A list named on the command line is opened as Open List would, on an empty table.
+    if (argc > 1) frame->OpenList(argv[1].utf8_string(), false);
     return true;
 }
 

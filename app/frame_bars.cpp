@@ -22,6 +22,8 @@ const wxKeyCode kIndicatorKey[3] = {WXK_CAPITAL, WXK_NUMLOCK, WXK_SCROLL};
 void CMainFrame::CreateMenus() {
     auto* file = new wxMenu;
     file->Append(ID_FILE_OPEN, _("File Registration(&O)...\tCtrl+O"));
+    file->Append(ID_FILE_OPEN_LIST, _("Open List(&L)...\tCtrl+L"));
+    file->Append(ID_FILE_SAVE_LIST, _("Save List(&S)...\tCtrl+S"));
     file->AppendSeparator();
     file->Append(ID_APP_EXIT, _("Exit(&X)"));
 
@@ -112,7 +114,8 @@ void CMainFrame::CreateAccelerators() {
     // The whole keyboard interface; no other key is bound. TryBefore drops an entry
     // whose command is disabled, as the menu does for its own shortcut texts.
     wxAcceleratorEntry entries[] = {
-        {wxACCEL_CTRL, 'O', ID_FILE_OPEN},          {wxACCEL_CTRL, 'X', ID_EDIT_CUT},
+        {wxACCEL_CTRL, 'O', ID_FILE_OPEN},          {wxACCEL_CTRL, 'L', ID_FILE_OPEN_LIST},
+        {wxACCEL_CTRL, 'S', ID_FILE_SAVE_LIST},     {wxACCEL_CTRL, 'X', ID_EDIT_CUT},
         {wxACCEL_SHIFT, WXK_DELETE, ID_EDIT_CUT},   {wxACCEL_CTRL, 'V', ID_EDIT_PASTE},
         {wxACCEL_SHIFT, WXK_INSERT, ID_EDIT_PASTE}, {wxACCEL_NORMAL, WXK_DELETE, ID_EDIT_DELETE},
         {wxACCEL_CTRL, 'J', ID_VIEW_JUMP},          {wxACCEL_ALT, WXK_RETURN, ID_VIEW_NEWPAGE},

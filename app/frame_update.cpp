@@ -9,9 +9,26 @@
 
 namespace {
 
-const int kCommands[] = {ID_FILE_OPEN,    ID_APP_EXIT,    ID_EDIT_CUT,     ID_EDIT_PASTE,      ID_EDIT_DELETE,
-                         ID_VIEW_NEWPAGE, ID_VIEW_JUMP,   ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_TOOL_START,
-                         ID_TOOL_STOP,    ID_TOOL_OPTION, ID_TOOL_INDEX,   ID_APP_ABOUT};
+const int kCommands[] = {ID_FILE_OPEN,
+                         ID_APP_EXIT,
+                         ID_EDIT_CUT,
+                         ID_EDIT_PASTE,
+                         ID_EDIT_DELETE,
+                         ID_VIEW_NEWPAGE,
+                         ID_VIEW_JUMP,
+                         ID_VIEW_TOOLBAR,
+                         ID_VIEW_STATUS_BAR,
+                         ID_TOOL_START,
+                         ID_TOOL_STOP,
+                         ID_TOOL_OPTION,
+                         ID_TOOL_INDEX,
+                         ID_APP_ABOUT,
+                         ID_FILE_OPEN_LIST,
+                         ID_FILE_SAVE_LIST,
+                         ID_FILE_RECENT_LIST,
+                         ID_FILE_RECENT_LIST + 1,
+                         ID_FILE_RECENT_LIST + 2,
+                         ID_FILE_RECENT_LIST + 3};
 
 bool IsFrameCommand(int id) {
     for (int c : kCommands)
@@ -38,6 +55,14 @@ void CMainFrame::BindCommands() {
     route(ID_TOOL_OPTION, &CMainFrame::OnToolOption);
     route(ID_TOOL_INDEX, &CMainFrame::OnToolIndex);
     route(ID_APP_ABOUT, &CMainFrame::OnAppAbout);
+    route(ID_FILE_OPEN_LIST, &CMainFrame::OnFileOpenList);
+    route(ID_FILE_SAVE_LIST, &CMainFrame::OnFileSaveList);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) {
+            OnFileRecentList(static_cast<size_t>(event.GetId() - ID_FILE_RECENT_LIST));
+        },
+        ID_FILE_RECENT_LIST, ID_FILE_RECENT_LIST + 3);
     // New Page has no handler at all; Exit goes on to the application object.
 
     // wx greys nothing by itself, so every command gets its rule, including those always enabled.
@@ -69,7 +94,15 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
         event.Enable(buildRunning_ != 0);
         break;
     case ID_TOOL_OPTION:
+    case ID_FILE_OPEN_LIST:
+    case ID_FILE_RECENT_LIST:
+    case ID_FILE_RECENT_LIST + 1:
+    case ID_FILE_RECENT_LIST + 2:
+    case ID_FILE_RECENT_LIST + 3:
         event.Enable(buildRunning_ == 0);
+        break;
+    case ID_FILE_SAVE_LIST:
+        event.Enable(store_->CountEntries() != 0);
         break;
     case ID_VIEW_TOOLBAR:
         event.Enable(true);

@@ -9,10 +9,12 @@
 
 #include "app/corvane_doc.h"
 #include "engine/build_job.h"
+#include "model/recent_lists.h"
 
 class CCorvaneView;
 class ProjectStore;
 class wxDropFilesEvent;
+class wxMenuItem;
 
 class CMainFrame : public wxFrame {
   public:
@@ -41,6 +43,19 @@ class CMainFrame : public wxFrame {
     virtual void OnAppAbout();
     virtual void OnDropFiles(wxDropFilesEvent& event);
 
+    // Lists of registered files (frame_lists.cpp). OpenList reads the list whole: a bad
+    // one changes nothing and shows one box; a good one replaces the table, after the
+    // user agrees when `ask` is set and the table is not empty. True when replaced.
+    virtual void OnFileOpenList();
+    virtual void OnFileSaveList();
+    void OnFileRecentList(size_t which);
+    bool OpenList(const std::string& path, bool ask);
+    bool SaveList(const std::string& path);
+    // The recent lists are read from `file` now and written to it at every change;
+    // a frame without one keeps them for its own life only.
+    void UseRecentListsFile(const std::string& file);
+    const RecentLists& Recent() const { return recent_; }
+
     // The build run (frame_build.cpp).
     virtual void OnToolStart();
     virtual void OnToolStop();
@@ -60,6 +75,9 @@ class CMainFrame : public wxFrame {
     // The file dialog of File Registration: the chosen full paths in the order the
     // dialog gives them, false when the user cancels. Tests answer it themselves.
     virtual bool ChooseFilesToRegister(wxArrayString* paths);
+    // The list file dialog of Open List or Save List: the chosen path, false when the
+    // user cancels. Tests answer it themselves.
+    virtual bool ChooseListFile(bool save, std::string* path);
 
   private:
     std::string archivePath_ = "c:\\noname";
@@ -72,6 +90,12 @@ class CMainFrame : public wxFrame {
     BuildRecord buildList_[kMaxEntries] = {};
     void* buildBlock_ = nullptr;
     BuildJob* job_ = nullptr;
+
+    RecentLists recent_;
+    std::string recentFile_;
+    wxMenuItem* recentSeparator_ = nullptr;
+    void RememberList(const std::string& list);
+    void UpdateRecentMenu();
 
     CCorvaneDoc doc_;
     CCorvaneView* view_ = nullptr;

@@ -1,14 +1,12 @@
 #include "model/list_file.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "model/project_store.h"
+#include "model/text_file.h"
 
 namespace {
 
@@ -150,39 +148,15 @@ bool ParseList(const std::string& text, const std::string& listName, const std::
 }
 
 bool ReadList(const std::string& listPath, std::vector<ListEntry>* out, std::string* error) {
-    // Non-blocking, so that a FIFO named as the list is refused instead of waited on.
-    const int fd = ::open(listPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return fail(error, listPath, std::strerror(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int why = errno;
-        ::close(fd);
-        return fail(error, listPath,
-                    S_ISDIR(st.st_mode)   ? "is a folder, not a file"
-                    : S_ISREG(st.st_mode) ? std::strerror(why)
-                                          : "not a regular file");
-    }
     std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int why = errno;
-            ::close(fd);
-            return fail(error, listPath, std::strerror(why));
-        }
-        if (n == 0) break;
-        text.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return ParseList(text, listPath, ListFolder(listPath), out, error);
+    return ReadRegularFile(listPath, SIZE_MAX, &text, error) &&
+           ParseList(text, listPath, ListFolder(listPath), out, error);
 }
 
 bool FormatList(const ProjectStore& store, const std::string& folder, std::string* text, std::string* error) {
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     std::string result;
-    for (uint32_t index = 0; index < kSlotCount; ++index) {
+    for (uint32_t index = 0, end = store.GetEntryEnd(); index < end; ++index) {
         const char* slotPath = store.GetEntryPath(index);
         if (!slotPath) continue;
         std::string path = slotPath;

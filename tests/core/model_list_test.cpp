@@ -14,6 +14,7 @@
 
 #include "model/list_file.h"
 #include "model/project_store.h"
+#include "model/recent_lists.h"
 
 namespace {
 
@@ -205,6 +206,34 @@ TEST(ListFile, ReadsOnlyRegularFiles) {
             result += std::to_string(e.index) + " " + e.path + "|";
         EXPECT_EQ(result, c.result);
     }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(RecentLists, NewestFirstEachOnceAtMostFour) {
+    using Paths = std::vector<std::string>;
+    RecentLists recent;
+    for (const char* path : {"/a", "/b", "", "/c", "/x\ny", "/d", "/e", "/b", "/z\r"})
+        recent.Add(path);
+    EXPECT_EQ(recent.Paths(), (Paths{"/b", "/e", "/d", "/c"}));
+
+    const std::string dir = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "recent-test-XXXXXX").string();
+        return ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }();
+    const std::string file = RecentListsFileBeside(dir + "/conf/Corvane.ini");
+    EXPECT_EQ(file, dir + "/conf/Corvane-recent.txt");
+    std::string error;
+    ASSERT_TRUE(recent.Save(file, &error)) << error; // the folder is made on the way
+    RecentLists loaded;
+    EXPECT_TRUE(loaded.Load(file));
+    EXPECT_EQ(loaded.Paths(), recent.Paths());
+
+    // Written by hand: CR LF ends, blank and repeated lines, more than four.
+    std::ofstream(file, std::ios::binary) << "/p\r\n\n/q\n/p\n/r\n/s\n/t\n";
+    EXPECT_TRUE(loaded.Load(file));
+    EXPECT_EQ(loaded.Paths(), (Paths{"/p", "/q", "/r", "/s"}));
+    EXPECT_FALSE(loaded.Load(dir + "/missing"));
+    EXPECT_TRUE(loaded.Paths().empty());
     std::filesystem::remove_all(dir);
 }
 

@@ -26,9 +26,10 @@ TEST_F(FrameRulesTest, EnableRulesOverARunHoldForMenuAndKeys) {
     };
     // Whether each command is enabled in each of the states, one row per rule.
     const std::pair<int, const char*> rules[] = {
-        {ID_FILE_OPEN, "11111"},    {ID_EDIT_CUT, "00111"},    {ID_EDIT_PASTE, "00011"},
-        {ID_VIEW_NEWPAGE, "00000"}, {ID_VIEW_JUMP, "01111"},   {ID_TOOL_START, "01110"},
-        {ID_TOOL_STOP, "00001"},    {ID_TOOL_OPTION, "11110"},
+        {ID_FILE_OPEN, "11111"},      {ID_EDIT_CUT, "00111"},    {ID_EDIT_PASTE, "00011"},
+        {ID_VIEW_NEWPAGE, "00000"},   {ID_VIEW_JUMP, "01111"},   {ID_TOOL_START, "01110"},
+        {ID_TOOL_STOP, "00001"},      {ID_TOOL_OPTION, "11110"}, {ID_FILE_OPEN_LIST, "11110"},
+        {ID_FILE_SAVE_LIST, "01111"},
     };
     // Bound last, so it runs before the frame's own handlers and stands in for them.
     std::map<int, int> calls;

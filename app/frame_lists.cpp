@@ -1,0 +1,132 @@
+// Lists of registered files: Open List replaces the whole table with a list file,
+// Save List writes the table to one, and the last lists opened or saved are offered
+// again at the end of the File menu.
+#include <wx/filedlg.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "model/list_file.h"
+#include "model/project_store.h"
+#include "platform/file_replace.h"
+
+namespace {
+
+// "*" rather than "*.*" for all files: on this system many files have no dot at all.
+wxString ListFilter() {
+    return _("List files (*.lst)|*.lst|All files (*)|*");
+}
+
+wxString FromUtf8(const std::string& text) {
+    return wxString::FromUTF8(text.c_str());
+}
+
+} // namespace
+
+bool CMainFrame::ChooseListFile(bool save, std::string* path) {
+    // Where the user last kept a list, or else where files are registered from.
+    std::string folder, name;
+    if (!recent_.Paths().empty()) {
+        folder = ListFolder(recent_.Paths().front());
+        name = recent_.Paths().front().substr(folder.size() + (folder == "/" ? 0 : 1));
+    } else if (const char* current = store_->GetCurrentFolder()) {
+        folder = current;
+    }
+    wxFileDialog dialog(this, save ? _("Save List") : _("Open List"), FromUtf8(folder),
+                        save ? FromUtf8(name) : wxString(), ListFilter(),
+                        save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK) return false;
+    *path = dialog.GetPath().utf8_string();
+    return !path->empty();
+}
+
+void CMainFrame::OnFileOpenList() {
+    std::string path;
+    if (ChooseListFile(false, &path)) OpenList(path, true);
+}
+
+void CMainFrame::OnFileRecentList(size_t which) {
+    if (which < recent_.Paths().size()) OpenList(recent_.Paths()[which], true);
+}
+
+bool CMainFrame::OpenList(const std::string& path, bool ask) {
+    const std::string list = AbsoluteListPath(path);
+    std::vector<ListEntry> entries;
+    std::string error;
+    if (!ReadList(list, &entries, &error)) {
+        wxMessageBox(wxString::Format(_("The list was not opened.\n%s"), FromUtf8(error)), _("Error"),
+                     wxOK | wxICON_ERROR, this);
+        return false;
+    }
+    const uint32_t count = store_->CountEntries();
+    if (ask && count != 0 &&
+        wxMessageBox(wxString::Format(_("Replace the %u registered files with the list?"), count),
+                     _("Open List"), wxYES_NO | wxICON_QUESTION, this) != wxYES)
+        return false;
+    ReplaceEntries(store_, entries);
+    // Nothing recorded before names the same files any more.
+    cutPending_ = cutFirstSlot_ = cutCount_ = 0;
+    store_->SetSelection(0, 0);
+    store_->SetSelFirstSlot(0);
+    store_->SetJumpIndex(0);
+    doc_.UpdateAllViews(0);
+    RememberList(list);
+    return true;
+}
+
+void CMainFrame::OnFileSaveList() {
+    std::string path;
+    if (ChooseListFile(true, &path)) SaveList(path);
+}
+
+bool CMainFrame::SaveList(const std::string& path) {
+    const std::string list = AbsoluteListPath(path);
+    std::string text, error;
+    bool saved = FormatList(*store_, ListFolder(list), &text, &error);
+    if (saved) {
+        const platform::ReplaceResult result = platform::replaceFile(list, text.data(), text.size());
+        saved = result.ok();
+        if (!saved) error = list + ": " + result.reason;
+    }
+    if (!saved) {
+        wxMessageBox(wxString::Format(_("The list was not saved.\n%s"), FromUtf8(error)), _("Error"),
+                     wxOK | wxICON_ERROR, this);
+        return false;
+    }
+    RememberList(list);
+    return true;
+}
+
+void CMainFrame::UseRecentListsFile(const std::string& file) {
+    recentFile_ = file;
+    recent_.Load(file);
+    UpdateRecentMenu();
+}
+
+void CMainFrame::RememberList(const std::string& list) {
+    recent_.Add(list);
+    UpdateRecentMenu();
+    std::string error;
+    // Losing the recent lists is no reason to trouble the user.
+    if (!recentFile_.empty()) recent_.Save(recentFile_, &error);
+}
+
+void CMainFrame::UpdateRecentMenu() {
+    wxMenu* file = GetMenuBar() ? GetMenuBar()->GetMenu(0) : nullptr;
+    if (!file) return;
+    for (int i = 0; i < static_cast<int>(RecentLists::kMaxLists); ++i)
+        if (file->FindItem(ID_FILE_RECENT_LIST + i)) file->Destroy(ID_FILE_RECENT_LIST + i);
+    if (recentSeparator_) file->Destroy(recentSeparator_);
+    recentSeparator_ = nullptr;
+    if (recent_.Paths().empty()) return;
+    // Behind the separator that follows the other commands, then one of their own before Exit.
+    size_t at = static_cast<size_t>(file->GetMenuItems().IndexOf(file->FindItem(ID_APP_EXIT)));
+    for (size_t i = 0; i < recent_.Paths().size(); ++i) {
+        wxString label = FromUtf8(recent_.Paths()[i]);
+        label.Replace("&", "&&");
+        file->Insert(at++, ID_FILE_RECENT_LIST + static_cast<int>(i),
+                     wxString::Format("&%zu %s", i + 1, label));
+    }
+    recentSeparator_ = file->InsertSeparator(at);
+}
