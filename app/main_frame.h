@@ -6,6 +6,7 @@
 #include <wx/timer.h>
 
 #include <string>
+#include <vector>
 
 #include "app/corvane_doc.h"
 #include "engine/build_job.h"
@@ -114,7 +115,10 @@ class CMainFrame : public wxFrame {
     void CreateAccelerators();
     void UpdateKeyIndicators();
 
-    // Enable rules (frame_update.cpp).
+    // The command table and the enable rules (frame_update.cpp).
+    struct Command;
+    static const std::vector<Command>& Commands();
+    static const Command* FindCommand(int id);
     void BindCommands();
     void OnUpdateCommand(wxUpdateUIEvent& event);
     void OnIdle(wxIdleEvent& event);
