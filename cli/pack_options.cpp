@@ -275,7 +275,8 @@ void printPackUsage(std::FILE* out) {
                "\n"
                "Exit status: 0 built without a fault; 1 the build failed or met a fault (the\n"
                "earlier outputs are left as they were); 2 bad usage, a member or output problem\n"
-               "(nothing is written then); 128+N after signal N (SIGINT, SIGTERM, SIGHUP).\n",
+               "(nothing is written then); 128+N after signal N (SIGINT, SIGTERM, SIGHUP,\n"
+               "SIGPIPE).\n",
                out);
 }
 

@@ -1,5 +1,6 @@
 #include "cli/staged_outputs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -12,13 +13,17 @@
 
 namespace {
 
-const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGPIPE comes when standard error leads to a reader that has gone away.
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 // A base name longer than this is cut in the temporary's name, which must stay a valid name.
 constexpr std::size_t kMaxTempStem = 200;
 
 // What the signal handler removes; only written with the signals blocked.
 char g_temps[3][PATH_MAX];
 volatile sig_atomic_t g_tempCount = 0;
+// Said on standard error when a signal ends the build; made before the first temporary exists.
+char g_stopMessage[PATH_MAX + 96];
+std::size_t g_stopLength = 0;
 
 void removeTemps() {
     for (sig_atomic_t i = 0; i < g_tempCount; ++i)
@@ -27,6 +32,8 @@ void removeTemps() {
 
 extern "C" void removeTempsAndExit(int sig) {
     removeTemps();
+    ssize_t ignored = ::write(STDERR_FILENO, g_stopMessage, g_stopLength);
+    (void)ignored;
     ::_exit(128 + sig);
 }
 
@@ -57,6 +64,9 @@ void installHandlers() {
         if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
         sigaction(sig, &action, nullptr);
     }
+    // Past a file-size limit a write then fails like one on a full disk: the build
+    // reports it and removes its temporaries, where the signal would kill us first.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 mode_t newFileMode() {
@@ -73,6 +83,13 @@ StagedOutputs::~StagedOutputs() {
 
 bool StagedOutputs::create(const PackOutputs& outputs, std::string* error) {
     const OutputFile* files[] = {&outputs.archive, &outputs.header, &outputs.log};
+    {
+        BlockSignals blocked;
+        int n = std::snprintf(g_stopMessage, sizeof g_stopMessage,
+                              "bxa: building %s stopped; the previous files are left as they were\n",
+                              outputs.archive.name.c_str());
+        g_stopLength = n < 0 ? 0 : std::min(static_cast<std::size_t>(n), sizeof g_stopMessage - 1);
+    }
     installHandlers();
     for (int i = 0; i < 3; ++i) {
         const std::string& target = files[i]->target;

@@ -14,7 +14,7 @@ class StagedOutputs {
     ~StagedOutputs();
 
     // Creates a new, empty temporary file for each output (archive, header, log);
-    // from now on SIGINT, SIGTERM and SIGHUP remove them and end the process with
+    // from now on SIGINT, SIGTERM, SIGHUP and SIGPIPE remove them and end the process with
     // status 128 + the signal. False with `error` set when one cannot be made.
     bool create(const PackOutputs& outputs, std::string* error);
     // Where output `i` (0 archive, 1 header, 2 log) is written meanwhile.
