@@ -80,6 +80,7 @@ PackOutputs outputNamesOf(const PackOptions& options) {
 
 bool checkOutputs(PackOutputs* outputs, const std::vector<InputFile>& inputs, std::string* error) {
     OutputFile* all[] = {&outputs->archive, &outputs->header, &outputs->log};
+    static const char* const kRoles[] = {"archive", "header", "log"};
     for (OutputFile* out : all)
         if (!resolve(out, error)) return false;
     for (int i = 0; i < 3; ++i) {
@@ -87,7 +88,9 @@ bool checkOutputs(PackOutputs* outputs, const std::vector<InputFile>& inputs, st
             if (all[i]->target == all[k]->target ||
                 (all[i]->exists && all[k]->exists && all[i]->device == all[k]->device &&
                  all[i]->inode == all[k]->inode))
-                return fail(error, all[k]->name, "is the same file as " + all[i]->name);
+                return fail(error, all[k]->name,
+                            std::string("the ") + kRoles[k] + " would be the same file as the " + kRoles[i] +
+                                " " + all[i]->name);
     }
     for (OutputFile* out : all) {
         if (!out->exists) continue;

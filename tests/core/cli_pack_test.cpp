@@ -400,10 +400,18 @@ TEST(PackCli, CollidingOrUnusableOutputsAreRefusedBeforeAnythingIsWritten) {
         std::vector<std::string> args; // after "pack -q -l list.txt"
         std::string message;
     } cases[] = {
-        {"ArchiveIsHeader", {"-H", "out.bxa", "out.bxa"}, "out.bxa: is the same file as out.bxa"},
-        {"ArchiveIsLog", {"-L", "new.bxa", "new.bxa"}, "new.bxa: is the same file as new.bxa"},
-        {"HeaderIsLog", {"-H", "x.h", "-L", "x.h", "new.bxa"}, "x.h: is the same file as x.h"},
-        {"SamePathOtherSpelling", {"-H", "./new.bxa", "new.bxa"}, "./new.bxa: is the same file as new.bxa"},
+        {"ArchiveIsHeader",
+         {"-H", "out.bxa", "out.bxa"},
+         "out.bxa: the header would be the same file as the archive out.bxa"},
+        {"ArchiveIsLog",
+         {"-L", "new.bxa", "new.bxa"},
+         "new.bxa: the log would be the same file as the archive new.bxa"},
+        {"HeaderIsLog",
+         {"-H", "x.h", "-L", "x.h", "new.bxa"},
+         "x.h: the log would be the same file as the header x.h"},
+        {"SamePathOtherSpelling",
+         {"-H", "./new.bxa", "new.bxa"},
+         "./new.bxa: the header would be the same file as the archive new.bxa"},
         {"ArchiveIsMember", {"m.qsd"}, "m.qsd: is the same file as list.txt:2 (m.qsd)"},
         {"ArchiveWithTrailingCr", {"m.qsd\r"}, "m.qsd: is the same file as list.txt:2 (m.qsd)"},
         {"HeaderIsHardLinkToMember", {"-H", "hl", "new.bxa"}, "hl: is the same file as list.txt:1 (a)"},
