@@ -62,7 +62,7 @@ int pack(const std::vector<std::string>& args) {
     for (const Member& m : members)
         inputs.push_back({m.where() + " (" + m.path + ")", m.device, m.inode});
     struct stat listStat {};
-    if (options.hasList && ::stat(options.listFile.c_str(), &listStat) == 0)
+    if (options.hasList && options.listFile != "-" && ::stat(options.listFile.c_str(), &listStat) == 0)
         inputs.push_back({"the list file " + options.listFile, static_cast<uint64_t>(listStat.st_dev),
                           static_cast<uint64_t>(listStat.st_ino)});
     if (!checkOutputs(&outputs, inputs, &error)) return checkError(error);

@@ -40,6 +40,17 @@ bool readable(const std::string& path, const struct stat& st) {
     return ::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0;
 }
 
+bool readStandardInput(std::string* text, std::string* error) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(error, "standard input", std::strerror(errno));
+        if (n == 0) return true;
+        text->append(buffer, static_cast<size_t>(n));
+    }
+}
+
 } // namespace
 
 std::string Member::where() const {
@@ -47,11 +58,20 @@ std::string Member::where() const {
 }
 
 bool membersFromList(const std::string& listPath, std::vector<Member>* out, std::string* error) {
+    static const std::string kStandardInput = "standard input";
     std::vector<ListEntry> entries;
-    if (!ReadList(listPath, &entries, error)) return false;
+    const std::string* name = &listPath;
+    if (listPath == "-") {
+        // A list made by another program on the fly: its paths are relative to the current folder.
+        name = &kStandardInput;
+        std::string text;
+        if (!readStandardInput(&text, error) || !ParseList(text, *name, "", &entries, error)) return false;
+    } else if (!ReadList(listPath, &entries, error)) {
+        return false;
+    }
     out->reserve(entries.size());
     for (ListEntry& e : entries)
-        out->push_back(Member{e.index, std::move(e.path), &listPath, e.line});
+        out->push_back(Member{e.index, std::move(e.path), name, e.line});
     return true;
 }
 

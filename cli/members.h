@@ -20,6 +20,8 @@ struct Member {
 };
 
 // Reads the list file (model/list_file.h): its relative paths resolve against its folder.
+// "-" reads the list from standard input, named "standard input" in messages, with
+// relative paths left relative to the current folder.
 bool membersFromList(const std::string& listPath, std::vector<Member>* out, std::string* error);
 
 // FILE arguments take the indexes 0, 1, 2...

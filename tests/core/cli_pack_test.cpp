@@ -363,6 +363,17 @@ TEST(PackCli, ListPathsResolveAgainstTheListsFolder) {
     for (const char* name : {"out.bxa", "out.h", "out.crg"})
         EXPECT_TRUE(
             sameBytes(name, readFile(dir / "elsewhere" + "/" + name), readFile(dir / "proj" + "/" + name)));
+
+    // A list on standard input has no folder: its paths are relative to the current one.
+    const std::string bxa = std::string(CORVANE_BIN_DIR) + "/bxa";
+    const std::string piped = "cd '" + (dir / "proj") + "' && '" + bxa + "' pack -q -l - std.bxa < game.lst";
+    ASSERT_EQ(std::system(piped.c_str()), 0) << piped;
+    EXPECT_TRUE(sameBytes("std.bxa", readFile(dir / "proj/std.bxa"), readFile(dir / "proj/out.bxa")));
+    const std::string bad =
+        "cd '" + dir.path + "' && printf 'a\\n1x\\tb\\n' | '" + bxa + "' pack -q -l - bad.bxa 2> bad.err";
+    EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 2);
+    EXPECT_EQ(readFile(dir / "bad.err").rfind("bxa: standard input:2: malformed line", 0), 0u)
+        << readFile(dir / "bad.err");
 }
 
 // Every file under `dir` with its bytes (or what kind of file it is), to show that nothing changed.
