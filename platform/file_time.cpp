@@ -22,6 +22,22 @@ bool toLocalTime(int64_t epochSeconds, LocalTime* out) {
     return true;
 }
 
+bool fromLocalTime(const LocalTime& t, int64_t* epochSeconds) {
+    struct tm tmv {};
+    tmv.tm_year = static_cast<int>(t.year) - 1900;
+    tmv.tm_mon = static_cast<int>(t.month) - 1;
+    tmv.tm_mday = static_cast<int>(t.day);
+    tmv.tm_hour = static_cast<int>(t.hour);
+    tmv.tm_min = static_cast<int>(t.minute);
+    tmv.tm_sec = static_cast<int>(t.second);
+    tmv.tm_isdst = -1; // let the zone rules decide
+    errno = 0;
+    time_t when = mktime(&tmv);
+    if (when == static_cast<time_t>(-1) && errno != 0) return false;
+    *epochSeconds = static_cast<int64_t>(when);
+    return true;
+}
+
 bool toDosDateTime(const LocalTime& t, uint16_t* date, uint16_t* time) {
     if (t.year < 1980 || t.year > 2107) return false;
     *date = static_cast<uint16_t>(((t.year - 1980) << 9) | (t.month << 5) | t.day);

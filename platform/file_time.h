@@ -17,6 +17,10 @@ struct FileStatus {
 // Local time of an epoch second count, honouring TZ. False when the C library cannot convert it.
 bool toLocalTime(int64_t epochSeconds, LocalTime* out);
 
+// Epoch seconds of a local time, honouring TZ and summer time. False when the C library
+// cannot convert it.
+bool fromLocalTime(const LocalTime& t, int64_t* epochSeconds);
+
 // MS-DOS packing: date = (year-1980)<<9 | month<<5 | day, time = hour<<11 | minute<<5 | second/2.
 // False for years the format cannot hold (before 1980 or after 2107).
 bool toDosDateTime(const LocalTime& t, uint16_t* date, uint16_t* time);
