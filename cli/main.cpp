@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "cli/commands.h"
+#include "cli/fileid_check.h"
 #include "cli/members.h"
 #include "cli/output_checks.h"
 #include "cli/pack_options.h"
@@ -13,24 +15,22 @@
 
 namespace {
 
-constexpr int kExitUsage = 2;
-
 void printUsage(std::FILE* out) {
     std::fputs("Usage: bxa COMMAND [options]\n"
                "\n"
                "Commands:\n"
                "  pack     build a BXA archive, its FILE ID header and its log\n"
+               "  list     list the members of an archive\n"
+               "  verify   check an archive, against its sources and header too\n"
+               "  extract  write members of an archive back into files\n"
                "\n"
-               "  bxa --help, bxa --version; bxa pack --help for the options of pack.\n",
+               "  bxa --help, bxa --version; bxa COMMAND --help (or bxa help COMMAND) for the\n"
+               "  options of a command.\n",
                out);
 }
 
-int usageError(const std::string& message, bool packUsage) {
-    std::fprintf(stderr, "bxa: %s\n", message.c_str());
-    if (packUsage)
-        printPackUsage(stderr);
-    else
-        printUsage(stderr);
+int commandError(const std::string& message) {
+    std::fprintf(stderr, "bxa: %s\nTry 'bxa --help'\n", message.c_str());
     return kExitUsage;
 }
 
@@ -42,7 +42,7 @@ int checkError(const std::string& message) {
 int pack(const std::vector<std::string>& args) {
     PackOptions options;
     std::string error;
-    if (!parsePackOptions(args, &options, &error)) return usageError(error, true);
+    if (!parsePackOptions(args, &options, &error)) return usageError("pack", error);
     if (options.help) {
         printPackUsage(stdout);
         return 0;
@@ -73,14 +73,46 @@ int pack(const std::vector<std::string>& args) {
     if (!archiveFits(length))
         return checkError(outputs.archive.name + ": the archive would take " + std::to_string(length) +
                           " bytes; it must stay below 2 GiB");
+    const std::vector<std::string> idProblems = checkFileIds(options, members);
+    for (const std::string& p : idProblems)
+        std::fprintf(stderr, "bxa: %s%s\n", options.strict ? "" : "warning: ", p.c_str());
+    if (options.strict && !idProblems.empty())
+        return checkError("--strict: not building " + outputs.archive.name + " with these FileIDs");
     return runPack(options, members, outputs);
+}
+
+using Command = int (*)(const std::vector<std::string>&);
+
+struct CommandEntry {
+    const char* name;
+    Command run;
+};
+
+const CommandEntry kCommands[] = {
+    {"pack", pack},
+    {"list", listCommand},
+    {"verify", verifyCommand},
+    {"extract", extractCommand},
+};
+
+Command findCommand(const std::string& name) {
+    for (const CommandEntry& c : kCommands)
+        if (name == c.name) return c.run;
+    return nullptr;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usageError("missing command", false);
+    if (argc < 2) return commandError("missing command");
     std::string command = argv[1];
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "help" && !args.empty()) {
+        // "bxa help COMMAND" is "bxa COMMAND --help".
+        command = args[0];
+        args = {"--help"};
+        if (!findCommand(command)) return commandError("unknown command '" + command + "'");
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         printUsage(stdout);
         return 0;
@@ -89,6 +121,6 @@ int main(int argc, char** argv) {
         printVersion(stdout);
         return 0;
     }
-    if (command == "pack") return pack(std::vector<std::string>(argv + 2, argv + argc));
-    return usageError("unknown command '" + command + "'", false);
+    if (Command run = findCommand(command)) return run(args);
+    return commandError("unknown command '" + command + "'");
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cli/arguments.h"
 #include "corvane_version.h"
 #include "engine/output_names.h"
 #include "model/project_store.h"
@@ -15,39 +16,17 @@ constexpr size_t kMaxPrefix = kFolderSize - 1;
 constexpr size_t kMaxBareArchive = kMaxName - (sizeof ".bxa" - 1);
 static_assert(kNameBufferSize == kPathSize, "the job and the model keep names in buffers of one size");
 
-enum class Opt { None, List, Align, Prefix, Names, Header, Log, Quiet, Help, Version };
+constexpr int kStrict = 256;
 
-struct OptName {
-    char shortName;
-    const char* longName;
-    Opt opt;
-    bool takesValue;
+const std::vector<CliOption> kPackOptions = {
+    {'l', "list", true},   {'a', "align", true},    {'p', "prefix", true}, {'m', "names", true},
+    {'H', "header", true}, {'L', "log", true},      {'q', "quiet", false}, {kStrict, "strict", false},
+    {'h', "help", false},  {'V', "version", false},
 };
 
-const OptName kOptions[] = {
-    {'l', "list", Opt::List, true},        {'a', "align", Opt::Align, true},
-    {'p', "prefix", Opt::Prefix, true},    {'m', "names", Opt::Names, true},
-    {'H', "header", Opt::Header, true},    {'L', "log", Opt::Log, true},
-    {'q', "quiet", Opt::Quiet, false},     {'h', "help", Opt::Help, false},
-    {'V', "version", Opt::Version, false},
-};
-
-const OptName* findShort(char c) {
-    for (const OptName& o : kOptions)
-        if (o.shortName == c) return &o;
-    return nullptr;
-}
-
-const OptName* findLong(const std::string& name) {
-    for (const OptName& o : kOptions)
-        if (name == o.longName) return &o;
-    return nullptr;
-}
-
-bool applyValue(Opt opt, const std::string& value, const std::string& spelled, PackOptions* out,
-                std::string* error) {
-    switch (opt) {
-    case Opt::List:
+bool applyOption(int id, const std::string& value, PackOptions* out, std::string* error) {
+    switch (id) {
+    case 'l':
         if (out->hasList) {
             *error = "only one list file can be given";
             return false;
@@ -59,30 +38,29 @@ bool applyValue(Opt opt, const std::string& value, const std::string& spelled, P
         out->hasList = true;
         out->listFile = value;
         return true;
-    case Opt::Align:
+    case 'a':
         if (!parseAlignment(value, &out->alignment)) {
-            *error =
-                "invalid alignment '" + value + "' for " + spelled + " (a number of bytes, 0 to 2147483647)";
+            *error = "invalid alignment '" + value + "' for -a/--align (a number of bytes, 0 to 2147483647)";
             return false;
         }
         return true;
-    case Opt::Prefix:
+    case 'p':
         if (value.size() > kMaxPrefix) {
             *error = "FileID prefix of " + std::to_string(value.size()) + " bytes is too long (at most 255)";
             return false;
         }
         out->prefix = value;
         return true;
-    case Opt::Names:
+    case 'm':
         if (!parseNameMode(value, &out->nameMode)) {
             *error = "invalid header-name mode '" + value + "' (only-filename, cut-overlapping or full-path)";
             return false;
         }
         return true;
-    case Opt::Header:
-    case Opt::Log: {
-        std::string& target = opt == Opt::Header ? out->headerName : out->logName;
-        const char* what = opt == Opt::Header ? "header" : "log";
+    case 'H':
+    case 'L': {
+        std::string& target = id == 'H' ? out->headerName : out->logName;
+        const char* what = id == 'H' ? "header" : "log";
         if (value.empty() || value.size() > kMaxName) {
             *error =
                 std::string(value.empty() ? "empty " : "too long a ") + what + " file name (1 to 259 bytes)";
@@ -91,15 +69,21 @@ bool applyValue(Opt opt, const std::string& value, const std::string& spelled, P
         target = value;
         return true;
     }
+    case 'q':
+        out->quiet = true;
+        return true;
+    case kStrict:
+        out->strict = true;
+        return true;
+    case 'h':
+        out->help = true;
+        return true;
+    case 'V':
+        out->version = true;
+        return true;
     default:
         return true;
     }
-}
-
-void applyFlag(Opt opt, PackOptions* out) {
-    if (opt == Opt::Quiet) out->quiet = true;
-    if (opt == Opt::Help) out->help = true;
-    if (opt == Opt::Version) out->version = true;
 }
 
 bool checkArchiveName(const std::string& name, std::string* error) {
@@ -162,69 +146,13 @@ std::string archiveFileName(const std::string& archive) {
 
 bool parsePackOptions(const std::vector<std::string>& args, PackOptions* out, std::string* error) {
     std::vector<std::string> operands;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            operands.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg[1] == '-') {
-            size_t eq = arg.find('=');
-            std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            const OptName* o = findLong(name);
-            if (!o) {
-                *error = "unknown option '" + arg + "'";
-                return false;
-            }
-            if (!o->takesValue) {
-                if (eq != std::string::npos) {
-                    *error = "option '--" + name + "' takes no value";
-                    return false;
-                }
-                applyFlag(o->opt, out);
-                continue;
-            }
-            std::string value;
-            if (eq != std::string::npos) {
-                value = arg.substr(eq + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                *error = "option '--" + name + "' needs a value";
-                return false;
-            }
-            if (!applyValue(o->opt, value, "--" + name, out, error)) return false;
-            continue;
-        }
-        // Short options may be bundled ("-qa0"); one that takes a value ends the bundle.
-        for (size_t k = 1; k < arg.size(); ++k) {
-            const OptName* o = findShort(arg[k]);
-            if (!o) {
-                *error = std::string("unknown option '-") + arg[k] + "'";
-                return false;
-            }
-            if (!o->takesValue) {
-                applyFlag(o->opt, out);
-                continue;
-            }
-            std::string value;
-            if (k + 1 < arg.size()) {
-                value = arg.substr(k + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                *error = std::string("option '-") + arg[k] + "' needs a value";
-                return false;
-            }
-            if (!applyValue(o->opt, value, std::string("-") + arg[k], out, error)) return false;
-            break;
-        }
-    }
+    if (!parseCommandLine(
+            args, kPackOptions,
+            [out](int id, const std::string& value, std::string* err) {
+                return applyOption(id, value, out, err);
+            },
+            &operands, error))
+        return false;
     if (out->help || out->version) return true;
     if (operands.empty()) {
         *error = "missing ARCHIVE";
@@ -265,6 +193,7 @@ void printPackUsage(std::FILE* out) {
                "  -L, --log FILE      log file (default: ARCHIVE with its extension\n"
                "                      replaced by .crg)\n"
                "  -q, --quiet         no progress display\n"
+               "      --strict        refuse to build when a FileID is not a usable C name\n"
                "  -h, --help          show this help and exit\n"
                "  -V, --version       show the version and exit\n"
                "\n"

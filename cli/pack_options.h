@@ -18,6 +18,7 @@ struct PackOptions {
     std::string headerName;
     std::string logName;
     bool quiet = false;
+    bool strict = false; // FileID problems refuse the build
     bool help = false;
     bool version = false;
 };

@@ -3,25 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/build_job.h"
+#include "engine/archive_layout.h"
 #include "engine/member_attributes.h"
 
 namespace {
 
 constexpr uint64_t kFixedHeader = 8; // magic and entry count
 constexpr uint64_t kReadPiece = 1u << 20;
-constexpr uint64_t kOffsetLimit = 1ull << 31; // the writer's positions are signed 32-bit
 constexpr uint32_t kDefaultGuess = kDefaultAlignment;
-
-uint64_t headerRegionSize(uint64_t entryCount) {
-    return 16 + 8 * entryCount;
-}
-
-// alignUp without the 32-bit wrap, so hostile offsets cannot fold back into range.
-uint64_t alignUp64(uint64_t x, uint32_t alignment) {
-    if (alignment == 0) return x;
-    return (x + alignment - 1) / alignment * alignment;
-}
 
 uint32_t u32At(const unsigned char* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -130,8 +119,8 @@ bool ArchiveReader::open(const ArchiveSource& source, int64_t alignment, std::st
 }
 
 void ArchiveReader::readAttributeTable() {
-    const uint64_t n = entries_.size();
-    const uint64_t want = kAttrRecordSize * n;
+    const uint32_t n = entryCount();
+    const uint64_t want = uint64_t{kAttrRecordSize} * n;
     if (locatorSize_ != want) {
         problem(-1, "the locator gives the attribute table " + num(locatorSize_) + " bytes; " + num(n) +
                         " entries take " + num(want));
@@ -204,7 +193,7 @@ void ArchiveReader::checkRecords(const std::vector<unsigned char>& table) {
 // How many of the placement's checks (entry 0, each used entry, locator, end)
 // this alignment passes; a damaged entry costs one point, not the rest.
 uint64_t ArchiveReader::placedEntries(uint32_t alignment) const {
-    const uint64_t n = entries_.size();
+    const uint32_t n = entryCount();
     uint64_t p = alignUp64(headerRegionSize(n), alignment);
     uint64_t matched = entries_[0].offset == p;
     for (uint32_t i = 0; i < n; ++i) {
@@ -213,19 +202,19 @@ uint64_t ArchiveReader::placedEntries(uint32_t alignment) const {
         p = std::max(p, alignUp64(uint64_t(entries_[i].offset) + entries_[i].size, alignment));
     }
     matched += locatorOffset_ == p;
-    return matched + (alignUp64(p + kAttrRecordSize * n, alignment) == fileSize_);
+    return matched + (archiveEnd(p, entryCount(), alignment) == fileSize_);
 }
 
 uint32_t ArchiveReader::inferAlignment() const {
     // The data start D0 = alignUp(H) pins the candidates: divisors of D0 above
     // D0 - H, or with D0 = H also no alignment at all.
-    const uint64_t h = headerRegionSize(entries_.size());
+    const uint64_t h = headerRegionSize(entryCount());
     const uint64_t d0 = entries_[0].offset;
     std::vector<uint32_t> candidates{kDefaultGuess};
     if (d0 == h) candidates.push_back(0);
     if (d0 >= h && d0 > 0) {
         auto consider = [&](uint64_t a) {
-            if (a > d0 - h && a < kOffsetLimit && a != kDefaultGuess)
+            if (a > d0 - h && a < kArchiveLimit && a != kDefaultGuess)
                 candidates.push_back(static_cast<uint32_t>(a));
         };
         for (uint64_t a = 1; a * a <= d0; ++a) {
@@ -293,7 +282,7 @@ void ArchiveReader::checkPlacement() {
         } else if (off < end && size > 0 && previous >= 0) {
             problem(i, at + span + " overlaps index " + num(static_cast<uint64_t>(previous)) +
                            ", whose data ends at " + num(end));
-        } else if (off + size >= kOffsetLimit) {
+        } else if (off + size >= kArchiveLimit) {
             problem(i, at + span + " reaches beyond 2 GiB");
         } else {
             readable = true;
@@ -318,7 +307,7 @@ void ArchiveReader::checkPlacement() {
     if (locatorOffset_ != p)
         problem(-1, "the locator puts the attribute table at " + num(locatorOffset_) +
                         ", but the layout puts it behind the last member, at " + num(p));
-    const uint64_t layoutEnd = alignUp64(p + tableSize, a);
+    const uint64_t layoutEnd = archiveEnd(p, n, a);
     if (fileSize_ < layoutEnd) {
         problem(-1, "the file is truncated: " + num(fileSize_) + " bytes, but the layout ends at " +
                         num(layoutEnd));

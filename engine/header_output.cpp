@@ -76,18 +76,30 @@ void writeOpeningComment(BuildJob* job, const char* archiveFile) {
         headerWriteFailed(job);
 }
 
+void makeFileId(const char* prefix, const char* path, uint32_t nameOffset, char out[kIdBufferSize]) {
+    // The name part must stay inside the path, whatever offset the table carried.
+    std::size_t pathLen = strnlen(path, kNameBufferSize);
+    const char* name = nameOffset <= pathLen ? path + nameOffset : "";
+    std::snprintf(out, kIdBufferSize, "%s%s", prefix ? prefix : "", name);
+    sanitiseIdentifier(out);
+}
+
+void makeNumFilesName(const char* archiveName, char out[kNumFilesNameSize]) {
+    char name[kIdBufferSize];
+    copyCapped(name, sizeof name, archiveName);
+    sanitiseIdentifier(name);
+    std::snprintf(out, kNumFilesNameSize, "%s_NUM_FILES", name);
+}
+
 void writeMemberLine(BuildJob* job) {
     if (!job->headerFile) return;
     const BuildRecord& rec = job->list[job->current];
-    // The name part must stay inside the path, whatever offset the table carried.
     std::size_t pathLen = strnlen(rec.path, kNameBufferSize);
     const char* name = rec.nameOffset <= pathLen ? rec.path + rec.nameOffset : "";
-    const char* prefix = job->prefix ? job->prefix : "";
     char fileId[kIdBufferSize];
     char comment[kIdBufferSize];
-    std::snprintf(fileId, sizeof fileId, "%s%s", prefix, name);
-    std::snprintf(comment, sizeof comment, "%s%s", prefix, name);
-    sanitiseIdentifier(fileId);
+    makeFileId(job->prefix, rec.path, rec.nameOffset, fileId);
+    std::snprintf(comment, sizeof comment, "%s%s", job->prefix ? job->prefix : "", name);
     if (!textPrintf(job->headerFile, "#define %s\t(%d) \t/* %s */\n", fileId, static_cast<int>(rec.index),
                     comment))
         headerWriteFailed(job);
@@ -95,11 +107,10 @@ void writeMemberLine(BuildJob* job) {
 
 void writeClosingBlock(BuildJob* job) {
     if (!job->headerFile) return;
-    char name[kIdBufferSize];
-    copyCapped(name, sizeof name, job->archiveName);
-    sanitiseIdentifier(name);
+    char name[kNumFilesNameSize];
+    makeNumFilesName(job->archiveName, name);
     bool ok = textPrintf(job->headerFile,
-                         "\n/* number of inside files */\n#define %s_NUM_FILES\t(%d)\n/*\n"
+                         "\n/* number of inside files */\n#define %s\t(%d)\n/*\n"
                          " * It uses for calculation macros, such as \"size of BXA partition \n"
                          " * information\".\n"
                          " * zyn_qsdf.h : QSDF_CALC_PTINFO_SIZE or QSDF_CALC_PTINFO_FMGL_SIZE\n */\n",

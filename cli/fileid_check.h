@@ -1,0 +1,13 @@
+#pragma once
+// The FileIDs of a pack, computed exactly as the header will spell them, checked
+// before anything is written: a header that passes always compiles.
+#include <string>
+#include <vector>
+
+#include "cli/members.h"
+#include "cli/pack_options.h"
+
+// One line per problem (duplicates, names that are no C identifier, reserved
+// names), naming the indexes and paths; empty when every name is usable.
+// `members` are sorted by index.
+std::vector<std::string> checkFileIds(const PackOptions& options, const std::vector<Member>& members);

@@ -1,0 +1,509 @@
+// bxa list, verify and extract against archives that bxa pack built, against
+// damaged and hostile archives, and the FileID checks of bxa pack.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "bxa_model.h"
+#include "bxa_run.h"
+#include "cli/pack_options.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace bxarun;
+
+constexpr int64_t kStamp = 1700000001; // 2023-11-14 22:13:21 UTC: an odd second
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+int64_t mtimeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_mtime) : -1;
+}
+
+struct Source {
+    uint32_t index;
+    std::string path;
+    size_t size;
+    int64_t mtime = kStamp;
+};
+
+// Writes the sources and their list "list.txt", and packs them into "game.bxa".
+void packSources(const TempDir& dir, const std::vector<Source>& sources, const std::string& tz,
+                 const std::vector<std::string>& options = {}) {
+    std::string list;
+    for (const Source& s : sources) {
+        writeFile(dir / s.path, content(s.size, s.index + 1));
+        ASSERT_TRUE(setFileTime(dir / s.path, s.mtime));
+        list += std::to_string(s.index) + "\t" + s.path + "\n";
+    }
+    writeFile(dir / "list.txt", list);
+    std::vector<std::string> args{"pack", "-q", "-l", "list.txt"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back("game.bxa");
+    const RunResult r = runBxa(args, dir.path, tz);
+    ASSERT_EQ(r.status, 0) << r.err;
+}
+
+struct RoundTrip {
+    const char* name;
+    std::vector<Source> sources;
+    std::string tz;
+    std::vector<std::string> packOptions = {};
+};
+
+class ReadBack : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(ReadBack, ListVerifyAndExtractGiveTheSources) {
+    const RoundTrip& c = GetParam();
+    TempDir dir;
+    packSources(dir, c.sources, c.tz, c.packOptions);
+    const std::string archive = readFile(dir / "game.bxa");
+
+    const RunResult list = runBxa({"list", "game.bxa"}, dir.path, c.tz);
+    ASSERT_EQ(list.status, 0) << list.err;
+    std::istringstream lines(list.out);
+    for (const Source& s : c.sources) {
+        uint32_t index = 0, offset = 0, size = 0;
+        std::string date, time, name;
+        ASSERT_TRUE(lines >> index >> offset >> size >> date >> time >> name) << list.out;
+        EXPECT_EQ(index, s.index);
+        EXPECT_EQ(name, fs::path(s.path).filename().string());
+        EXPECT_EQ(archive.substr(offset, size), content(s.size, s.index + 1)) << s.path;
+        if (c.tz == "UTC0") {
+            const bxamodel::Stamp st = bxamodel::stampAt(s.mtime, 0);
+            char want[64];
+            std::snprintf(want, sizeof want, "%04d/%02d/%02d %02d:%02d:%02d", st.year, st.month, st.day,
+                          st.hour, st.minute, st.second);
+            EXPECT_EQ(date + " " + time, want);
+        }
+    }
+    EXPECT_FALSE(lines >> std::ws && !lines.eof()) << "holes or extra lines: " << list.out;
+
+    const RunResult verify = runBxa({"verify", "-H", "game.h", "-l", "list.txt", "game.bxa"}, dir.path, c.tz);
+    EXPECT_EQ(verify.status, 0) << verify.out << verify.err;
+
+    fs::create_directory(dir / "out");
+    const RunResult again = runBxa({"extract", "--dir=out", "game.bxa"}, dir.path, c.tz);
+    EXPECT_EQ(again.status, 0) << again.err;
+    for (const Source& s : c.sources) {
+        const std::string out = dir / ("out/" + fs::path(s.path).filename().string());
+        EXPECT_EQ(readFile(out), content(s.size, s.index + 1)) << s.path;
+        EXPECT_EQ(mtimeOf(out), s.mtime / 2 * 2) << s.path; // the record keeps even seconds
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Archives, ReadBack,
+    ::testing::Values(
+        RoundTrip{"HolesAndEmptyMembers", {{0, "a.qsd", 5000}, {2, "s/b.qsd", 0}, {3, "c.qsd", 100}}, "UTC0"},
+        RoundTrip{"NoAlignmentEastOfUtc",
+                  {{1, "x/a.qsd", 7}, {4, "b.qsd", 4097, kStamp + 3600 * 24 * 180}},
+                  "JST-9",
+                  {"-a", "0"}},
+        RoundTrip{"SummerTimeOddAlignmentPrefix",
+                  {{0, "a", 1, 1688169599}, {9, "b", 2, 1700000000}},
+                  "CET-1CEST,M3.5.0,M10.5.0/3",
+                  {"--align=1000", "-p", "se_", "-m", "full-path"}}),
+    [](const ::testing::TestParamInfo<RoundTrip>& info) { return std::string(info.param.name); });
+
+TEST(VerifyCli, NamesEachDifference) {
+    const struct {
+        const char* name;
+        void (*change)(const TempDir&);
+        std::vector<std::string> args; // after "verify"
+        const char* line;
+    } cases[] = {
+        {"SameSizeOtherBytes",
+         [](const TempDir& d) { writeFile(d / "a.qsd", std::string(300, 'x')); },
+         {"-l", "list.txt"},
+         "index 0: the data differs from a.qsd at offset 0"},
+        {"OtherSize",
+         [](const TempDir& d) { writeFile(d / "a.qsd", "x"); },
+         {"-l", "list.txt"},
+         "index 0: size 300 in the archive, 1 in a.qsd"},
+        {"NewerDate",
+         [](const TempDir& d) { setFileTime(d / "s/b.qsd", kStamp + 60); },
+         {"-l", "list.txt"},
+         "index 2: date 2023/11/14 22:13:20 in the archive, 2023/11/14 22:14:20 for s/b.qsd"},
+        {"MemberNotInArchive",
+         [](const TempDir& d) { writeFile(d / "list.txt", "0\ta.qsd\n2\ts/b.qsd\n5\ta.qsd\n"); },
+         {"-l", "list.txt"},
+         "index 5: not in the archive"},
+        {"MemberMissingFromList",
+         [](const TempDir&) {},
+         {"--", "game.bxa", "a.qsd"},
+         "index 2: in the archive but not among"},
+        {"OtherName",
+         [](const TempDir& d) { writeFile(d / "list.txt", "0\ta.qsd\n2\tb2.qsd\n"); },
+         {"-l", "list.txt"},
+         "index 2: name 'b.qsd' in the archive, 'b2.qsd' from b2.qsd"},
+        {"HeaderValueMoved",
+         [](const TempDir& d) {
+             writeFile(d / "game.h",
+                       "#define A_QSD\t(0)\n#define B_QSD\t(3)\n#define GAME_BXA_NUM_FILES\t(3)\n");
+         },
+         {"-H", "game.h"},
+         "B_QSD is 3, which is not a used index"},
+        {"HeaderCountWrong",
+         [](const TempDir& d) {
+             writeFile(d / "game.h",
+                       "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define GAME_BXA_NUM_FILES\t(2)\n");
+         },
+         {"-H", "game.h"},
+         "GAME_BXA_NUM_FILES is 2, but the archive has 3 entries"},
+        {"HeaderIndexMissing",
+         [](const TempDir& d) {
+             writeFile(d / "game.h", "#define A_QSD\t(0)\n#define GAME_BXA_NUM_FILES\t(3)\n");
+         },
+         {"-H", "game.h"},
+         "index 2: no #define in the header"},
+        {"HeaderIndexTwice",
+         [](const TempDir& d) {
+             writeFile(
+                 d / "game.h",
+                 "#define A_QSD\t(0)\n#define B\t(2)\n#define C\t(2)\n#define GAME_BXA_NUM_FILES\t(3)\n");
+         },
+         {"-H", "game.h"},
+         "index 2: 2 #defines in the header (B, C)"},
+        {"HeaderOfAnotherArchive",
+         [](const TempDir& d) {
+             writeFile(d / "game.h", "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define X_NUM_FILES\t(3)\n");
+         },
+         {"-H", "game.h"},
+         "the entry count is named X_NUM_FILES, not GAME_BXA_NUM_FILES"},
+        {"WrongAlignmentGiven",
+         [](const TempDir&) {},
+         {"-a", "4096"},
+         "not a multiple of the alignment 4096"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        packSources(dir, {{0, "a.qsd", 300}, {2, "s/b.qsd", 20}}, "UTC0");
+        c.change(dir);
+        std::vector<std::string> args{"verify"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        if (args[1] != "--") args.push_back("game.bxa");
+        const RunResult r = runBxa(args, dir.path);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(has(r.out, "game.bxa: " + std::string(c.line)) || has(r.out, c.line)) << r.out << r.err;
+    }
+}
+
+// The worked example (index 0 "a.qsd", 1 a hole, 2 "b.qsd") with one change.
+std::string hostile(void (*change)(std::string&)) {
+    std::string a = bxamodel::build({{{0, "a.qsd", "a.qsd", std::string(5000, 'a'), {2023, 1, 2, 3, 4, 6}},
+                                      {2, "b.qsd", "b.qsd", std::string(100, 'b'), {2023, 1, 2, 3, 4, 6}}},
+                                     2048,
+                                     "",
+                                     "h.bxa"})
+                        .archive;
+    change(a);
+    return a;
+}
+
+void setName(std::string& a, uint32_t index, const std::string& name) {
+    a.replace(10240 + 48 * index, 32, (name + std::string(32, '\0')).substr(0, 32));
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ReadCli, DamagedAndHostileArchivesExit1WithALineAndStayInTheFolder) {
+    const struct {
+        const char* name;
+        void (*change)(std::string&);
+        const char* line;                 // from every command; empty: list and verify find it sound
+        std::vector<std::string> written; // what extract leaves in the folder
+    } cases[] = {
+        {"Truncated",
+         [](std::string& a) { a.resize(8200); },
+         "index 2: data at 8192 (100 bytes) runs past",
+         {"0.bin"}},
+        {"WrongLocator",
+         [](std::string& a) { a[34] = 1; },
+         "the locator puts the attribute table at 75776",
+         {"0.bin", "2.bin"}},
+        {"Overlap",
+         [](std::string& a) { a[25] = 0x10; },
+         "index 2: data at 4096 (100 bytes) overlaps index 0",
+         {"a.qsd"}},
+        {"HugeCount", [](std::string& a) { a[6] = 1; }, "entry count 65539 is out of range", {}},
+        {"SizePastTheEnd", [](std::string& a) { a[31] = 0x70; }, "runs past the end of the file", {"a.qsd"}},
+        {"DotDot", [](std::string& a) { setName(a, 2, ".."); }, "the name is '..'", {"2.bin", "a.qsd"}},
+        {"Separator",
+         [](std::string& a) { setName(a, 2, "../../evil"); },
+         "holds a path separator",
+         {"2.bin", "a.qsd"}},
+        {"ControlByte",
+         [](std::string& a) { setName(a, 0, "a\nb"); },
+         "control byte 0x0a",
+         {"0.bin", "b.qsd"}},
+        {"Duplicate", [](std::string& a) { setName(a, 2, "a.qsd"); }, "", {"2.bin", "a.qsd"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeFile(dir / "h.bxa", hostile(c.change));
+        fs::create_directory(dir / "out");
+        for (const std::string command : {"list", "verify"}) {
+            const RunResult r = runBxa({command, "h.bxa"}, dir.path);
+            EXPECT_EQ(r.status, *c.line ? 1 : 0) << command;
+            EXPECT_TRUE(has(r.out + r.err, c.line)) << command << ": " << r.out << r.err;
+        }
+        const RunResult r = runBxa({"extract", "-C", "out", "h.bxa"}, dir.path);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(has(r.out + r.err, c.line)) << r.out << r.err;
+        EXPECT_EQ(namesIn(dir.path), std::vector<std::string>({"h.bxa", "out"}));
+        EXPECT_EQ(namesIn(dir / "out"), c.written) << r.out << r.err;
+    }
+}
+
+TEST(ReadCli, ExtractNeverFollowsLinksAndReplacesOnlyRegularFilesWithForce) {
+    TempDir dir;
+    writeFile(dir / "h.bxa", hostile([](std::string&) {}));
+    writeFile(dir / "outside", "keep");
+    fs::create_directory(dir / "out");
+    fs::create_symlink("../outside", dir / "out/a.qsd");
+    writeFile(dir / "out/b.qsd", "old");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* b; // b.qsd afterwards
+    } runs[] = {
+        {{"extract", "-C", "out", "h.bxa"}, 1, "old"},
+        {{"extract", "-fC", "out", "h.bxa"}, 1, nullptr}, // b replaced, the link refused
+    };
+    for (const auto& run : runs) {
+        const RunResult r = runBxa(run.args, dir.path);
+        EXPECT_EQ(r.status, run.status) << r.err;
+        EXPECT_TRUE(has(r.err, "a.qsd exists")) << r.err;
+        EXPECT_EQ(readFile(dir / "out/b.qsd"), run.b ? run.b : std::string(100, 'b'));
+    }
+    EXPECT_EQ(readFile(dir / "outside"), "keep");
+    EXPECT_TRUE(fs::is_symlink(dir / "out/a.qsd"));
+    EXPECT_EQ(namesIn(dir / "out"), std::vector<std::string>({"a.qsd", "b.qsd"}));
+}
+
+TEST(ReadCli, RefusesWhatIsNoRegularFileWithoutWaiting) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    fs::create_directory(dir / "folder");
+    const struct {
+        const char* path;
+        const char* line;
+    } cases[] = {{"fifo", "fifo: is a FIFO"},
+                 {"folder", "folder: is a folder"},
+                 {"/dev/zero", "is a device"},
+                 {"missing", "missing: No such file"}};
+    for (const auto& c : cases) {
+        for (const char* command : {"list", "verify", "extract"}) {
+            const RunResult r = runBxa({command, c.path}, dir.path);
+            EXPECT_EQ(r.status, 1) << command << " " << c.path;
+            EXPECT_TRUE(has(r.err, c.line)) << r.err;
+        }
+    }
+}
+
+TEST(ReadCli, JsonListingEscapesWhatIsNotUtf8) {
+    TempDir dir;
+    writeFile(dir / "h.bxa", hostile([](std::string& a) { setName(a, 2, "\xE9\x9F\xB3\xFF\"q"); }));
+    const RunResult r = runBxa({"list", "--js", "h.bxa"}, dir.path);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "[\n {\"index\": 0, \"offset\": 2048, \"size\": 5000, \"date\": \"2023-01-02T03:04:06\", "
+              "\"name\": \"a.qsd\"},\n {\"index\": 2, \"offset\": 8192, \"size\": 100, \"date\": "
+              "\"2023-01-02T03:04:06\", \"name\": \"\xE9\x9F\xB3\\udcff\\\"q\"}\n]\n");
+}
+
+struct OptionCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* error; // empty when parsing succeeds
+    void (*check)(const PackOptions&) = nullptr;
+};
+
+class PackOptionParsing : public ::testing::TestWithParam<OptionCase> {};
+
+TEST_P(PackOptionParsing, GetoptRules) {
+    const OptionCase& c = GetParam();
+    PackOptions o;
+    std::string error;
+    // A first, failing parse must leave nothing behind for the next one.
+    PackOptions scratch;
+    parsePackOptions({"-a", "x", "--bogus", "-q"}, &scratch, &error);
+    error.clear();
+    const bool ok = parsePackOptions(c.args, &o, &error);
+    EXPECT_EQ(ok, !*c.error) << error;
+    if (!ok) {
+        EXPECT_TRUE(has(error, c.error)) << error;
+    }
+    if (ok && c.check) c.check(o);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PackOptionParsing,
+    ::testing::Values(
+        OptionCase{"PrefixOfALongName",
+                   {"--al", "16", "x.bxa", "f"},
+                   "",
+                   [](const PackOptions& o) { EXPECT_EQ(o.alignment, 16u); }},
+        OptionCase{"EqualsValue",
+                   {"--pre=SE_", "--names=full-path", "x.bxa", "f"},
+                   "",
+                   [](const PackOptions& o) {
+                       EXPECT_EQ(o.prefix, "SE_");
+                       EXPECT_EQ(o.nameMode, 2u);
+                   }},
+        OptionCase{"BundledShortOptions",
+                   {"-qa0", "x.bxa", "f"},
+                   "",
+                   [](const PackOptions& o) {
+                       EXPECT_TRUE(o.quiet);
+                       EXPECT_EQ(o.alignment, 0u);
+                   }},
+        OptionCase{"OptionsAfterOperands",
+                   {"x.bxa", "f", "-p", "P", "--strict"},
+                   "",
+                   [](const PackOptions& o) {
+                       EXPECT_EQ(o.files, std::vector<std::string>{"f"});
+                       EXPECT_TRUE(o.strict);
+                   }},
+        OptionCase{"DoubleDashEndsOptions",
+                   {"-q", "--", "-a.bxa", "-q"},
+                   "",
+                   [](const PackOptions& o) {
+                       EXPECT_EQ(o.archive, "-a.bxa");
+                       EXPECT_EQ(o.files, std::vector<std::string>{"-q"});
+                   }},
+        OptionCase{"ListFromStandardInput",
+                   {"-l", "-", "x.bxa"},
+                   "",
+                   [](const PackOptions& o) { EXPECT_EQ(o.listFile, "-"); }},
+        OptionCase{"AmbiguousPrefix", {"--he", "x.bxa", "f"}, "ambiguous option '--he' (--header, --help)"},
+        OptionCase{"UnknownLong", {"--bogus", "x.bxa", "f"}, "unknown option '--bogus'"},
+        OptionCase{"UnknownShortInBundle", {"-qz", "x.bxa", "f"}, "unknown option '-z'"},
+        OptionCase{"ValueForAFlag", {"--quiet=1", "x.bxa", "f"}, "option --quiet takes no value"},
+        OptionCase{"MissingLongValue", {"x.bxa", "f", "--log"}, "option -L/--log needs a value"},
+        OptionCase{"MissingShortValue", {"x.bxa", "f", "-qa"}, "option -a needs a value"},
+        OptionCase{"BadValue", {"--align=-1", "x.bxa", "f"}, "invalid alignment '-1'"}),
+    [](const ::testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
+
+TEST(ReadCli, UsageErrorsHelpAndStandardInput) {
+    TempDir dir;
+    const RunResult bad = runBxa({"verify", "--bogus", "x"}, dir.path);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "bxa: unknown option '--bogus'\nTry 'bxa verify --help'\n");
+    for (const char* command : {"pack", "list", "verify", "extract"}) {
+        const RunResult help = runBxa({"help", command}, dir.path);
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out, runBxa({command, "--help"}, dir.path).out);
+        EXPECT_TRUE(has(help.out, std::string("Usage: bxa ") + command)) << help.out;
+    }
+    writeFile(dir / "a", "aaa");
+    ASSERT_EQ(runBxa({"pack", "-ql", "-", "s.bxa"}, dir.path, "UTC0", "a\n").status, 0);
+    EXPECT_EQ(runBxa({"verify", "-l", "-", "s.bxa"}, dir.path, "UTC0", "0\ta\n").status, 0);
+    const RunResult wrong = runBxa({"verify", "-l", "-", "s.bxa"}, dir.path, "UTC0", "1\ta\n");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_TRUE(has(wrong.out, "index 1: not in the archive (a)")) << wrong.out;
+}
+
+struct IdCase {
+    const char* name;
+    std::vector<std::string> paths; // indexes 0, 1, 2...
+    std::vector<std::string> options;
+    const char* warning;
+    std::string archive = "ids";
+};
+
+class FileIdCheck : public ::testing::TestWithParam<IdCase> {};
+
+TEST_P(FileIdCheck, WarnsAndStrictRefusesWithNothingWritten) {
+    const IdCase& c = GetParam();
+    TempDir dir;
+    std::vector<std::string> args{"pack", "-q"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(c.archive + ".bxa");
+    for (const std::string& p : c.paths) {
+        writeFile(dir / p, p);
+        args.push_back(p);
+    }
+    std::vector<std::string> strict = args;
+    strict.insert(strict.begin() + 1, "--strict");
+    const RunResult refused = runBxa(strict, dir.path);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(has(refused.err, c.warning)) << refused.err;
+    for (const char* ext : {".bxa", ".h", ".crg"})
+        EXPECT_FALSE(fs::exists(dir / (c.archive + ext))) << ext;
+    const RunResult warned = runBxa(args, dir.path);
+    EXPECT_EQ(warned.status, 0);
+    EXPECT_TRUE(has(warned.err, "bxa: warning: ") && has(warned.err, c.warning)) << warned.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, FileIdCheck,
+    ::testing::Values(
+        IdCase{"SameFileNameInTwoFolders",
+               {"x/bgm.qsd", "y/bgm.qsd"},
+               {},
+               "FileID 'BGM_QSD' is shared by index 0 (x/bgm.qsd) and index 1 (y/bgm.qsd)"},
+        IdCase{"SameAfterSanitising", {"a.b", "a-b", "c"}, {}, "FileID 'A_B' is shared by index 0 (a.b) and"},
+        IdCase{"StartsWithDigit",
+               {"1st-take.qsd"},
+               {},
+               "index 0 (1st-take.qsd): FileID '1ST_TAKE_QSD' is not a C identifier: it starts with a digit"},
+        IdCase{"Blank", {"my file.qsd"}, {}, "FileID 'MY FILE_QSD' is not a C identifier: it holds ' '"},
+        IdCase{"Parenthesis", {"a(1).qsd"}, {}, "it holds '('"},
+        IdCase{"HighByte", {"\xE9\x9F\xB3.qsd"}, {}, "it holds byte 0xe9"},
+        IdCase{"UnderscoreCapital",
+               {"_x.qsd"},
+               {},
+               "FileID '_X_QSD' is reserved: it starts with an underscore and a capital letter"},
+        IdCase{"HashBecomesUnderscore", {"#x.qsd"}, {}, "'_X_QSD' is reserved"},
+        IdCase{"TwoUnderscores",
+               {"a"},
+               {"-p", "__"},
+               "FileID '__A' is reserved: it starts with two underscores"},
+        IdCase{"DigitPrefix", {"a"}, {"--prefix=9"}, "FileID '9A' is not a C identifier"},
+        IdCase{"EmptyName", {"d/same"}, {"-m", "cut-overlapping"}, "index 0 (d/same): FileID is empty"},
+        IdCase{"EqualsTheCountName",
+               {"ids.bxa_num_files"},
+               {},
+               "FileID 'IDS_BXA_NUM_FILES' equals the entry-count name"},
+        IdCase{"CountNameNotAnIdentifier",
+               {"a"},
+               {},
+               "the entry-count name '1_BXA_NUM_FILES' is not a C identifier",
+               "1"}),
+    [](const ::testing::TestParamInfo<IdCase>& info) { return std::string(info.param.name); });
+
+TEST(FileIdCheck, AHeaderThatStrictAcceptsCompiles) {
+    TempDir dir;
+    std::vector<std::string> args{"pack", "-q", "--strict", "-p", "se_", "-m", "full-path", "ok.bxa"};
+    for (const char* p : {"d/bgm01.qsd", "d/bgm02.qsd", "voice_a.qsd", "Z9"}) {
+        writeFile(dir / p, p);
+        args.push_back(p);
+    }
+    const RunResult r = runBxa(args, dir.path);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string command = "cc -fsyntax-only -Werror -Wall -x c " + (dir / "ok.h") + " 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+} // namespace
