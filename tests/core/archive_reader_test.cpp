@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SoundCase{"LargeAlignment", {member(0, "a", 1)}, 65536},
                       SoundCase{"NameOf32BytesWithoutTerminator", {member(0, std::string(40, 'n'), 1)}, 16},
                       SoundCase{"HighestIndex", {member(0, "a", 1), member(65534, "z", 2)}, 2048}),
-    [](const ::testing::TestParamInfo<SoundCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<SoundCase>& row) { return std::string(row.param.name); });
 
 struct DamageCase {
     const char* name;
@@ -192,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"EmptyName", bytesAt(record(3), std::string(32, '\0')), "index 3: the name is empty"},
         DamageCase{"BytesBehindTheName", bytesAt(record(0) + 20, "x"), "bytes behind its terminating zero"},
         DamageCase{"InvalidDate", bytesAt(record(2) + 34, "\x0d"), "is not a valid date"}),
-    [](const ::testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<DamageCase>& row) { return std::string(row.param.name); });
 
 TEST(ArchiveReader, AGivenAlignmentIsCheckedInsteadOfInferred) {
     const struct {

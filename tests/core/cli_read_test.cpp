@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, "a", 1, 1688169599}, {9, "b", 2, 1700000000}},
                   "CET-1CEST,M3.5.0,M10.5.0/3",
                   {"--align=1000", "-p", "se_", "-m", "full-path"}}),
-    [](const ::testing::TestParamInfo<RoundTrip>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<RoundTrip>& row) { return std::string(row.param.name); });
 
 TEST(VerifyCli, NamesEachDifference) {
     const struct {
@@ -402,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"MissingLongValue", {"x.bxa", "f", "--log"}, "option -L/--log needs a value"},
         OptionCase{"MissingShortValue", {"x.bxa", "f", "-qa"}, "option -a needs a value"},
         OptionCase{"BadValue", {"--align=-1", "x.bxa", "f"}, "invalid alignment '-1'"}),
-    [](const ::testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<OptionCase>& row) { return std::string(row.param.name); });
 
 TEST(ReadCli, UsageErrorsHelpAndStandardInput) {
     TempDir dir;
@@ -490,7 +490,7 @@ INSTANTIATE_TEST_SUITE_P(
                {},
                "the entry-count name '1_BXA_NUM_FILES' is not a C identifier",
                "1"}),
-    [](const ::testing::TestParamInfo<IdCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<IdCase>& row) { return std::string(row.param.name); });
 
 TEST(FileIdCheck, AHeaderThatStrictAcceptsCompiles) {
     TempDir dir;
