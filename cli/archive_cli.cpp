@@ -1,4 +1,4 @@
-// What the reading commands share: opening an archive, usage errors, lists, dates.
+// What the reading commands share: opening an archive, usage errors, dates.
 #include <cstdio>
 
 #include "cli/commands.h"
