@@ -17,7 +17,8 @@ land on memory the host has just taken back), and sync. Peak memory comes from
 
 With --same-as, the outputs of OLD_BXA and BXA are built from every set with a
 few option sets and compared byte for byte instead; nothing is timed.
-Nothing here asserts anything about time; it prints figures.
+The cpu column (user + system time of the process) is steadier than wall time on a
+busy machine. Nothing here asserts anything about time; it prints figures.
 """
 import argparse
 import filecmp
@@ -88,7 +89,7 @@ def members(name):
         return f.read().split()
 
 
-def tools_for(name, bxa, floor):
+def tools_for(name, bxa, floor, old):
     """(tool, argv, file standard output goes to or None) for one data set."""
     files = members(name)
     target = name if len(files) > 1 else files[0]
@@ -98,6 +99,7 @@ def tools_for(name, bxa, floor):
         bxa_argv = [bxa, "pack", "-q", "out.bxa", files[0]]
     tools = [
         ("bxa", bxa_argv, None),
+    ] + ([("bxa old", [old] + bxa_argv[1:], None)] if old else []) + [
         ("tar", ["tar", "cf", "out.tar", target], None),
         ("floor", [floor, name + ".list", "out.floor"], None),
     ]
@@ -129,22 +131,30 @@ def output_size():
 
 
 def run(argv, stdout_name, wrapper=()):
+    """Wall seconds, CPU seconds (user + system) and standard error of one run."""
     out = open(stdout_name, "wb") if stdout_name else subprocess.DEVNULL
-    t0 = time.perf_counter()
-    p = subprocess.run(list(wrapper) + argv, stdout=out, stderr=subprocess.PIPE)
-    elapsed = time.perf_counter() - t0
+    with open("err.tmp", "w+b") as err:
+        t0 = time.perf_counter()
+        p = subprocess.Popen(list(wrapper) + argv, stdout=out, stderr=err)
+        _, status, usage = os.wait4(p.pid, 0)
+        elapsed = time.perf_counter() - t0
+        p.returncode = os.waitstatus_to_exitcode(status)
+        err.seek(0)
+        text = err.read()
+    os.remove("err.tmp")
     if stdout_name:
         out.close()
     if p.returncode != 0:
-        sys.exit("%s failed (%d): %s" % (argv[0], p.returncode, p.stderr.decode(errors="replace")))
-    return elapsed, p.stderr
+        sys.exit("%s failed (%d): %s" % (argv[0], p.returncode, text.decode(errors="replace")))
+    return elapsed, usage.ru_utime + usage.ru_stime, text
 
 
-def bench_set(name, bxa, floor, runs):
-    tools = tools_for(name, bxa, floor)
+def bench_set(name, bxa, floor, old, runs):
+    tools = tools_for(name, bxa, floor, old)
     input_size = sum(os.path.getsize(p) for p in members(name))
     sizes = {t[0]: input_size for t in tools}
     times = {t[0]: [] for t in tools}
+    cpu = {t[0]: [] for t in tools}
     for _, argv, stdout_name in tools:  # warm the input and the programs, untimed
         prepare(0)
         run(argv, stdout_name)
@@ -152,16 +162,17 @@ def bench_set(name, bxa, floor, runs):
         k = r % len(tools)
         for tool, argv, stdout_name in tools[k:] + tools[:k]:
             prepare(sizes[tool])
-            elapsed, _ = run(argv, stdout_name)
+            elapsed, used, _ = run(argv, stdout_name)
             sizes[tool] = output_size()
             times[tool].append(elapsed)
+            cpu[tool].append(used)
     rss = {}
     for tool, argv, stdout_name in tools:
         prepare(sizes[tool])
-        _, err = run(argv, stdout_name, ("/usr/bin/time", "-f", "%M"))
+        _, _, err = run(argv, stdout_name, ("/usr/bin/time", "-f", "%M"))
         rss[tool] = int(err.decode().strip().splitlines()[-1]) / 1024
     prepare(0)
-    return {t: statistics.median(v) for t, v in times.items()}, times, rss
+    return {t: statistics.median(v) for t, v in times.items()}, times, {t: statistics.median(v) for t, v in cpu.items()}, rss
 
 
 def compare(old, new, sets):
@@ -195,6 +206,7 @@ def main():
     ap.add_argument("--runs", type=int, default=7)
     ap.add_argument("--sets", default="small,mid,big,tiny")
     ap.add_argument("--same-as", metavar="OLD_BXA")
+    ap.add_argument("--old", metavar="OLD_BXA", help="time this bxa too, as 'bxa old'")
     args = ap.parse_args()
     bxa, floor = os.path.abspath(args.bxa), os.path.abspath(args.floor)
     sets = args.sets.split(",")
@@ -207,13 +219,15 @@ def main():
     rss_goal = {"small": 24, "tiny": 8}
     summary = []
     for name in sets:
-        medians, times, rss = bench_set(name, bxa, floor, args.runs)
-        print("\n%s (%d runs)          median s      min s      max s   peak MiB" % (name, args.runs))
+        old = os.path.abspath(args.old) if args.old else None
+        medians, times, cpu, rss = bench_set(name, bxa, floor, old, args.runs)
+        print("\n%s (%d runs)          median s      min s      max s  median cpu s   peak MiB" % (name, args.runs))
         for tool, m in medians.items():
-            print("  %-10s %12.4f %10.4f %10.4f %10.1f" % (tool, m, min(times[tool]), max(times[tool]), rss[tool]))
+            print("  %-10s %12.4f %10.4f %10.4f %13.4f %10.1f" % (tool, m, min(times[tool]), max(times[tool]),
+                                                               cpu[tool], rss[tool]))
         for other, goal in goals.get(name, []):
-            summary.append("%-6s bxa / %-6s = %5.2f   goal <= %.2f" % (name, other, medians["bxa"] / medians[other],
-                                                                        goal))
+            summary.append("%-6s bxa / %-6s = %5.2f   goal <= %.2f   (cpu time: %5.2f)" %
+                           (name, other, medians["bxa"] / medians[other], goal, cpu["bxa"] / max(cpu[other], 1e-6)))
         if name in rss_goal:
             summary.append("%-6s bxa peak RSS = %5.1f MiB   goal <= %d MiB" % (name, rss["bxa"], rss_goal[name]))
         sys.stdout.flush()
