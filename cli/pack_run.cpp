@@ -48,8 +48,10 @@ void messageToStderr(const char* text, void* context) {
 
 int runPack(const PackOptions& options, const std::vector<Member>& members, const PackOutputs& outputs) {
     // About 17.5 MB, of which a build touches only the slots it uses: a fresh
-    // mapping is zero already and need not be cleared.
-    platform::LargeBuffer storeMemory(sizeof(ProjectStore), false);
+    // mapping is zero already and need not be cleared. Thousands of members fill most
+    // of its pages, which large pages then bring in with a handful of faults.
+    constexpr std::size_t kManyMembers = 4096;
+    platform::LargeBuffer storeMemory(sizeof(ProjectStore), members.size() >= kManyMembers);
     if (!storeMemory.get()) {
         std::fprintf(stderr, "bxa: not enough memory for the entry table\n");
         return 1;
@@ -68,11 +70,11 @@ int runPack(const PackOptions& options, const std::vector<Member>& members, cons
     store->SetAlignment(options.alignment);
     store->SetFileIdPrefix(options.prefix.c_str());
 
-    // One fresh mapping for the job block and the build list: both are cleared or
-    // filled once, and large pages keep that to a few page faults.
+    // One fresh mapping for the job block and the build list. The engine clears only
+    // what a build reaches, so small pages leave a small build's memory small.
     constexpr std::size_t kListOffset =
         (kJobBlockSize + alignof(BuildRecord) - 1) / alignof(BuildRecord) * alignof(BuildRecord);
-    platform::LargeBuffer memory(kListOffset + sizeof(BuildRecord) * kMaxEntries);
+    platform::LargeBuffer memory(kListOffset + sizeof(BuildRecord) * kMaxEntries, false);
     void* block = memory.get();
     BuildRecord* list =
         block ? reinterpret_cast<BuildRecord*>(static_cast<char*>(block) + kListOffset) : nullptr;

@@ -1,5 +1,6 @@
 #include "engine/build_job.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -23,8 +24,9 @@ static_assert(sizeof(BuildJob) + kMaxTocBytes + kStampBytes <= kJobBlockSize,
 // Data moves in pieces that stay in the processor's cache; one step still
 // copies up to a whole chunk, exactly as if it were read in one go.
 constexpr std::size_t kPieceSize = 512 * 1024;
-// Below this a member is cheaper to pass through the archive's stream buffer.
-constexpr std::size_t kDirectCopyMin = 1 << 20;
+// Below this a member is cheaper to pass through the archive's stream buffer; above
+// it the kernel copy saves the second pass over the bytes.
+constexpr std::size_t kDirectCopyMin = 64 * 1024;
 
 // Places of the files in the flush and close messages.
 enum FilePlace { kArchivePlace = 0, kHeaderPlace = 1, kLogPlace = 2, kMemberPlace = 3 };
@@ -113,15 +115,27 @@ std::FILE* createOutput(BuildJob* job, const char* name, const char* path, int p
     return f;
 }
 
+// The table of contents starts out zero. Only the words this build can reach are
+// cleared, once: a small build then leaves most of the caller's block untouched.
+void clearToc(BuildJob* job) {
+    std::size_t need = std::max<std::size_t>(job->tocSize, 4 * (2 * std::size_t{job->entryCount} + 4));
+    if (need > kMaxTocBytes) need = kMaxTocBytes;
+    if (need <= job->tocCleared) return;
+    std::memset(reinterpret_cast<unsigned char*>(job->toc) + job->tocCleared, 0, need - job->tocCleared);
+    job->tocCleared = static_cast<uint32_t>(need);
+}
+
 void openStep(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     char name[kNameBufferSize];
     archiveFileNameOf(job->archiveName, name);
+    engineFileCacheOpen(&job->fileCache);
     job->archiveFile = createOutput(job, name, job->archivePath, kArchivePlace);
     if (!job->archiveFile) return failJob(job);
     uint32_t lastIndex = job->memberCount ? job->list[job->memberCount - 1].index : 0;
     if (lastIndex >= kMaxEntries) lastIndex = kMaxEntries - 1;
     job->tocSize = headerRegionSize(lastIndex + 1);
+    clearToc(job);
     job->writeOffset = jobAlign(job, job->tocSize);
     int rc = ops.seek(job->archiveFile, static_cast<long>(job->writeOffset), SEEK_SET);
     if (rc != 0) jobFault(job, "seek error[2]. ret = %d\n", rc);
@@ -221,6 +235,7 @@ void writeAttributeTable(BuildJob* job) {
 
 void finishArchive(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
+    clearToc(job); // the entry count may have been raised since the open step
     writeClosingBlock(job);
     writeLogLine(job);
     writeAttributeTable(job);
@@ -303,9 +318,11 @@ void engineFinish() {
 BuildJob* jobCreate(const char* archiveName, void* block, std::size_t blockSize) {
     if (g_slot || !block || !archiveName || blockSize < sizeof(BuildJob) + kMaxTocBytes + kStampBytes)
         return nullptr;
-    std::memset(block, 0, blockSize);
+    // The table of contents and the dates behind it are cleared or written as the build reaches them.
+    std::memset(block, 0, sizeof(BuildJob));
     BuildJob* job = static_cast<BuildJob*>(block);
     g_slot = job;
+    job->fileCache.folder = job->fileCache.pipe[0] = job->fileCache.pipe[1] = -1;
     job->state = BuildJobState::Created;
     job->outputFlags = kOutputHeader | kOutputLog;
     job->alignment = kDefaultAlignment;
@@ -384,6 +401,7 @@ void jobClose(BuildJob* job) {
     closeStream(job, job->archiveFile, kArchivePlace);
     closeStream(job, job->headerFile, kHeaderPlace);
     closeStream(job, job->logFile, kLogPlace);
+    engineFileCacheClose(&job->fileCache);
 }
 
 void jobDestroy(BuildJob* job) {

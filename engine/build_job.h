@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/archive_layout.h"
+#include "engine/file_io.h"
 
 enum class BuildJobState : uint32_t { Created = 0, Started = 1, Running = 2, Done = 3, Failed = 4 };
 
@@ -53,7 +54,9 @@ struct BuildJob {
     const char* archivePath;
     const char* headerPath;
     const char* logPath;
-    uint32_t errorCount; // failed calls met so far, each one reported by a message
+    uint32_t errorCount;       // failed calls met so far, each one reported by a message
+    EngineFileCache fileCache; // handles the file layer keeps open while the job runs
+    uint32_t tocCleared;       // bytes of the table of contents known to be zero
 };
 
 int engineInit();

@@ -42,12 +42,36 @@ Tracked* find(std::FILE* f) {
     return nullptr;
 }
 
+EngineFileCache* g_cache = nullptr;
+
+// Opens `path` relative to the cached folder when the previous member lay in the same
+// one: the kernel then looks up one name instead of the whole path.
+int openInFolder(const char* path, int flags) {
+    const char* slash = std::strrchr(path, '/');
+    EngineFileCache* c = g_cache;
+    std::size_t folderLen = slash ? static_cast<std::size_t>(slash - path) + 1 : 0;
+    if (!c || folderLen == 0 || folderLen >= sizeof c->folderPath || slash[1] == '\0')
+        return ::open(path, flags);
+    bool same = std::strncmp(c->folderPath, path, folderLen) == 0 && c->folderPath[folderLen] == '\0';
+    if (!same) {
+        // A new folder: opened plainly, remembered for the member after it.
+        if (c->folder >= 0) ::close(c->folder);
+        c->folder = -1;
+        std::memcpy(c->folderPath, path, folderLen);
+        c->folderPath[folderLen] = '\0';
+        return ::open(path, flags);
+    }
+    if (c->folder < 0) c->folder = ::open(c->folderPath, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (c->folder < 0) return ::open(path, flags);
+    return ::openat(c->folder, slash + 1, flags);
+}
+
 // Opening never waits: a FIFO or device named as a member would otherwise block the
 // build, or feed it endlessly. Only a regular file is a member.
 std::FILE* openReadOnly(const char* path) {
     int fd;
     do {
-        fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        fd = openInFolder(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return nullptr;
     struct stat st {};
@@ -57,9 +81,8 @@ std::FILE* openReadOnly(const char* path) {
         errno = reason;
         return nullptr;
     }
-    // Reads of a regular file do not block anyway; the flag goes so they behave plainly.
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // Reads of a regular file never wait, flag or not, so it stays: clearing it would
+    // cost every member a system call. The kernel copy clears it (defaultCopy).
     std::FILE* f = ::fdopen(fd, "rb");
     if (!f) {
         ::close(fd);
@@ -113,6 +136,34 @@ long long defaultLastWrite(std::FILE* f) {
     return ::fstat(fileno(f), &st) == 0 ? static_cast<long long>(st.st_mtime) : -1;
 }
 
+// A pipe with a large buffer for the kernel copy, kept in the cache for the whole
+// build; false when none can be had.
+bool copyPipe(int ends[2]) {
+    EngineFileCache* c = g_cache;
+    if (c && c->pipe[0] >= 0) {
+        ends[0] = c->pipe[0];
+        ends[1] = c->pipe[1];
+        return true;
+    }
+    if (::pipe2(ends, O_CLOEXEC) != 0) return false;
+    if (::fcntl(ends[1], F_SETPIPE_SZ, kPipeSize) < kPipeSize) {
+        ::close(ends[0]);
+        ::close(ends[1]);
+        return false;
+    }
+    if (c) {
+        c->pipe[0] = ends[0];
+        c->pipe[1] = ends[1];
+    }
+    return true;
+}
+
+void dropPipe(int ends[2]) {
+    if (g_cache && g_cache->pipe[0] == ends[0]) g_cache->pipe[0] = g_cache->pipe[1] = -1;
+    ::close(ends[0]);
+    ::close(ends[1]);
+}
+
 // Moves bytes from file to file inside the kernel, through a pipe of our own: its
 // large buffer passes whole runs of pages even when a member lands half a page off
 // its source's page grid (a 2 KiB alignment does that), where the small pipe behind
@@ -120,41 +171,42 @@ long long defaultLastWrite(std::FILE* f) {
 // `out`, leaving the source just behind them; -1 when no such pipe can be had.
 long long spliceCopy(int in, int out, std::size_t size) {
     int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
-    long long done = -1;
-    long capacity = ::fcntl(pipeEnds[1], F_SETPIPE_SZ, kPipeSize);
     off_t start = ::lseek(in, 0, SEEK_CUR);
-    if (capacity >= kPipeSize && start >= 0) {
-        done = 0;
-        while (static_cast<std::size_t>(done) < size) {
-            std::size_t want =
-                std::min(size - static_cast<std::size_t>(done), static_cast<std::size_t>(capacity));
-            ssize_t got = ::splice(in, nullptr, pipeEnds[1], nullptr, want, SPLICE_F_MOVE);
-            if (got <= 0) break;
-            ssize_t left = got;
-            while (left > 0) {
-                ssize_t put = ::splice(pipeEnds[0], nullptr, out, nullptr, static_cast<std::size_t>(left),
-                                       SPLICE_F_MOVE);
-                if (put <= 0) break;
-                left -= put;
-                done += put;
-            }
-            if (left > 0) {
-                // The archive took less (a full disk): read and write take over from
-                // the first byte it did not take, and report the fault.
-                ::lseek(in, start + static_cast<off_t>(done), SEEK_SET);
-                break;
-            }
+    if (start < 0 || !copyPipe(pipeEnds)) return -1;
+    long long done = 0;
+    bool stuck = false;
+    while (static_cast<std::size_t>(done) < size) {
+        std::size_t want =
+            std::min(size - static_cast<std::size_t>(done), static_cast<std::size_t>(kPipeSize));
+        ssize_t got = ::splice(in, nullptr, pipeEnds[1], nullptr, want, SPLICE_F_MOVE);
+        if (got <= 0) break;
+        ssize_t left = got;
+        while (left > 0) {
+            ssize_t put =
+                ::splice(pipeEnds[0], nullptr, out, nullptr, static_cast<std::size_t>(left), SPLICE_F_MOVE);
+            if (put <= 0) break;
+            left -= put;
+            done += put;
+        }
+        if (left > 0) {
+            // The archive took less (a full disk): read and write take over from
+            // the first byte it did not take, and report the fault. What is left in
+            // the pipe goes with it.
+            ::lseek(in, start + static_cast<off_t>(done), SEEK_SET);
+            stuck = true;
+            break;
         }
     }
-    ::close(pipeEnds[0]);
-    ::close(pipeEnds[1]);
+    if (stuck || !g_cache) dropPipe(pipeEnds);
     return done;
 }
 
 std::size_t defaultCopy(std::FILE* from, std::FILE* to, std::size_t size) {
     if (std::fflush(to) != 0) return 0;
     int in = fileno(from), out = fileno(to);
+    // The member was opened without waiting; the pipe copy should read it plainly. Of
+    // the flags this call can change, the descriptor has only that one.
+    ::fcntl(in, F_SETFL, 0);
     off_t at = ::lseek(out, 0, SEEK_CUR);
     if (at < 0) return 0;
     long long moved = spliceCopy(in, out, size);
@@ -199,6 +251,24 @@ const EngineFileOps kDefaults = {defaultOpen, defaultClose,     defaultRead,  de
 EngineFileOps g_ops = kDefaults;
 
 } // namespace
+
+void engineFileCacheOpen(EngineFileCache* cache) {
+    if (cache) {
+        cache->folder = cache->pipe[0] = cache->pipe[1] = -1;
+        cache->folderPath[0] = '\0';
+    }
+    g_cache = cache;
+}
+
+void engineFileCacheClose(EngineFileCache* cache) {
+    if (!cache) return;
+    for (int* fd : {&cache->folder, &cache->pipe[0], &cache->pipe[1]}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
+    cache->folderPath[0] = '\0';
+    if (g_cache == cache) g_cache = nullptr;
+}
 
 EngineFileOps& engineFileOps() {
     return g_ops;

@@ -22,6 +22,20 @@ struct EngineFileOps {
     std::size_t (*copy)(std::FILE* from, std::FILE* to, std::size_t size);
 };
 
+// What the plain implementations keep between calls of one build to save system
+// calls: the folder of the members being opened, while consecutive members share
+// it, and the pipe of the kernel copy. The job keeps it in its block; -1 marks a
+// handle not open.
+struct EngineFileCache {
+    int folder;
+    int pipe[2];
+    char folderPath[260];
+};
+// Readies `cache` and has the plain implementations use it (null: no cache).
+void engineFileCacheOpen(EngineFileCache* cache);
+// Closes the cache's handles; the plain implementations stop using it.
+void engineFileCacheClose(EngineFileCache* cache);
+
 // The table in use; tests may overwrite entries and restore with engineResetFileOps().
 EngineFileOps& engineFileOps();
 void engineResetFileOps();

@@ -43,6 +43,41 @@ void copyCapped(char* dst, std::size_t size, const char* src) {
     dst[n] = '\0';
 }
 
+// Appends `src` to the text of `dst`, which holds `len` bytes, up to the last byte of a
+// kIdBufferSize buffer, as snprintf into that buffer would; returns the new length.
+std::size_t appendCapped(char* dst, std::size_t len, const char* src) {
+    while (*src && len + 1 < static_cast<std::size_t>(kIdBufferSize))
+        dst[len++] = *src++;
+    dst[len] = '\0';
+    return len;
+}
+
+// Appends `count` bytes of text, each line feed stored as CR LF.
+std::size_t appendText(char* out, std::size_t n, const char* text, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (text[i] == '\n') out[n++] = '\r';
+        out[n++] = text[i];
+    }
+    return n;
+}
+
+// The decimal digits of `value` with a leading '-' when negative, as %d writes them.
+std::size_t formatDecimal(int value, char* out) {
+    char reversed[12];
+    std::size_t n = 0;
+    // Unsigned arithmetic reaches the magnitude of the most negative value too.
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do {
+        reversed[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    std::size_t len = 0;
+    if (value < 0) out[len++] = '-';
+    while (n)
+        out[len++] = reversed[--n];
+    return len;
+}
+
 } // namespace
 
 void sanitiseIdentifier(char* text) {
@@ -96,13 +131,26 @@ void writeMemberLine(BuildJob* job) {
     const BuildRecord& rec = job->list[job->current];
     std::size_t pathLen = strnlen(rec.path, kNameBufferSize);
     const char* name = rec.nameOffset <= pathLen ? rec.path + rec.nameOffset : "";
-    char fileId[kIdBufferSize];
+    // Tens of thousands of members make this line hot, so it is put together by
+    // hand; the text is the one "#define %s\t(%d) \t/* %s */\n" gives, with the
+    // comment cut to its 256-byte buffer like the FileID.
     char comment[kIdBufferSize];
+    std::size_t commentLen = appendCapped(comment, 0, job->prefix ? job->prefix : "");
+    commentLen = appendCapped(comment, commentLen, name);
+    char fileId[kIdBufferSize];
     makeFileId(job->prefix, rec.path, rec.nameOffset, fileId);
-    std::snprintf(comment, sizeof comment, "%s%s", job->prefix ? job->prefix : "", name);
-    if (!textPrintf(job->headerFile, "#define %s\t(%d) \t/* %s */\n", fileId, static_cast<int>(rec.index),
-                    comment))
-        headerWriteFailed(job);
+    char line[2 * (3 * kIdBufferSize)];
+    std::size_t n = 0;
+    n = appendText(line, n, "#define ", 8);
+    n = appendText(line, n, fileId, std::strlen(fileId));
+    n = appendText(line, n, "\t(", 2);
+    char digits[16];
+    std::size_t digitCount = formatDecimal(static_cast<int>(rec.index), digits);
+    n = appendText(line, n, digits, digitCount);
+    n = appendText(line, n, ") \t/* ", 6);
+    n = appendText(line, n, comment, commentLen);
+    n = appendText(line, n, " */\n", 4);
+    if (engineFileOps().write(line, n, job->headerFile) != n) headerWriteFailed(job);
 }
 
 void writeClosingBlock(BuildJob* job) {

@@ -118,9 +118,13 @@ Output build(const Build& b) {
     const std::string file = archiveFileName(b.archiveName);
     out.header = "/*\r\n *\t'" + file + "' FILE ID Header\r\n */\r\n\r\n";
     for (const Entry& e : entries) {
-        std::string id = b.prefix + e.namePart;
-        out.header +=
-            "#define " + sanitise(id) + "\t(" + std::to_string(e.index) + ") \t/* " + id + " */\r\n";
+        // The writer builds the FileID and the comment in 256-byte buffers, and stores
+        // every line feed as CR LF, those inside names too.
+        const std::string id = (b.prefix + e.namePart).substr(0, 255);
+        const std::string line =
+            "#define " + sanitise(id) + "\t(" + std::to_string(e.index) + ") \t/* " + id + " */\n";
+        for (char c : line)
+            out.header += c == '\n' ? std::string("\r\n") : std::string(1, c);
     }
     out.header +=
         "\r\n/* number of inside files */\r\n#define " + sanitise(b.archiveName) + "_NUM_FILES\t(" +

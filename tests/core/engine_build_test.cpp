@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -425,6 +426,25 @@ TEST_F(EngineTest, SingleJobSlotAndUseCount) {
     BuildJob* j = jobCreate("x.bxa", other.get(), kJobBlockSize);
     EXPECT_NE(j, nullptr);
     jobDestroy(j);
+}
+
+// The engine clears only the part of the caller's block that a build reaches; holes
+// and an entry count above the last index must still come out as zeros.
+TEST_F(EngineTest, WhatTheBlockHeldBeforeDoesNotShow) {
+    std::vector<Member> ms{{1, file("a", "one")}, {5, file("b", "five")}};
+    std::string results[2];
+    const unsigned char fills[2] = {0x00, 0xA5};
+    for (int k = 0; k < 2; ++k) {
+        std::memset(block.get(), fills[k], kJobBlockSize);
+        start(ms);
+        jobSetEntryCount(job, 9);
+        run();
+        ASSERT_EQ(jobGetState(job), BuildJobState::Done);
+        results[k] = readAll(archiveName);
+        finish();
+    }
+    EXPECT_EQ(u32At(results[0], 24), 0u); // entry 2 is a hole
+    EXPECT_EQ(results[1], results[0]);
 }
 
 TEST_F(EngineTest, FastPathsAndTheirFallbacksGiveTheSameBytes) {
