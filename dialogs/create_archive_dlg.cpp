@@ -49,6 +49,7 @@ CCreateArchiveDlg::CCreateArchiveDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &CCreateArchiveDlg::OnBrowseHeader, this, IDC_REF_HEADER);
     Bind(wxEVT_BUTTON, &CCreateArchiveDlg::OnBrowseLog, this, IDC_REF_LOG);
     Bind(wxEVT_BUTTON, &CCreateArchiveDlg::OnOK, this, wxID_OK);
+    FocusWholeTextOnOpen(this, m_editArchive, m_editArchive);
 }
 
 CCreateArchiveDlg::~CCreateArchiveDlg() = default;

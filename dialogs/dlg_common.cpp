@@ -2,8 +2,10 @@
 
 #include <wx/font.h>
 #include <wx/stattext.h>
+#include <wx/textentry.h>
 
 #include <algorithm>
+#include <memory>
 
 void SetDialogFont(wxWindow* dialog) {
     dialog->SetFont(wxFont(wxFontInfo(10).Family(wxFONTFAMILY_SWISS).FaceName("DejaVu Sans")));
@@ -22,6 +24,25 @@ wxStaticText* AddLabel(wxWindow* dialog, wxWindowID id, const wxString& text, in
     auto* label = new wxStaticText(dialog, id, text, DluPoint(dialog, x, y), DluSize(dialog, width, height));
     GrowToBest(label);
     return label;
+}
+
+void FocusWholeTextOnOpen(wxWindow* dialog, wxWindow* control, wxTextEntry* text) {
+    // The toolkit places the caret when the window gets the keyboard, which may come
+    // after the dialog is shown; select again once the control really has the focus.
+    auto pending = std::make_shared<bool>(false);
+    dialog->Bind(wxEVT_SHOW, [control, text, pending](wxShowEvent& event) {
+        event.Skip();
+        *pending = event.IsShown();
+        if (!event.IsShown()) return;
+        control->SetFocus();
+        text->SelectAll();
+    });
+    control->Bind(wxEVT_SET_FOCUS, [control, text, pending](wxFocusEvent& event) {
+        event.Skip();
+        if (!*pending) return;
+        *pending = false;
+        control->CallAfter([text] { text->SelectAll(); });
+    });
 }
 
 void GrowToBest(wxWindow* control) {

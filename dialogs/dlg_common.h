@@ -5,6 +5,7 @@
 #include <wx/window.h>
 
 class wxStaticText;
+class wxTextEntry;
 
 #include <string>
 
@@ -23,6 +24,10 @@ void GrowToBest(wxWindow* control);
 // and cut off the second line.
 wxStaticText* AddLabel(wxWindow* dialog, wxWindowID id, const wxString& text, int x, int y, int width,
                        int height);
+
+// When the dialog opens, `control` takes the focus with its whole text selected, so the
+// first keystroke replaces the proposal instead of landing in front of it.
+void FocusWholeTextOnOpen(wxWindow* dialog, wxWindow* control, wxTextEntry* text);
 
 // The project keeps NUL-terminated bytes in fixed arrays. `maxBytes` excludes
 // the terminator; the text is cut at a character boundary so that no broken

@@ -65,6 +65,7 @@ CIndexDlgBase::CIndexDlgBase(wxWindow* parent, const wxString& title, const wxSt
     Bind(wxEVT_TEXT, &CIndexDlgBase::OnEditChanged, this, IDC_INDEX);
     Bind(wxEVT_SPIN, &CIndexDlgBase::OnSpin, this, IDC_SPIN);
     m_edit->Bind(wxEVT_KEY_DOWN, &CIndexDlgBase::OnEditKey, this);
+    FocusWholeTextOnOpen(this, m_edit, m_edit);
 }
 
 void CIndexDlgBase::SetSpinRange(int low, int high) {

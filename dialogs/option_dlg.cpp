@@ -35,6 +35,9 @@ COptionDlg::COptionDlg(wxWindow* parent)
     Bind(wxEVT_INIT_DIALOG, &COptionDlg::OnInitDialog, this);
     Bind(wxEVT_BUTTON, &COptionDlg::OnBrowse, this, IDC_REF_FOLDER);
     Bind(wxEVT_BUTTON, &COptionDlg::OnOK, this, wxID_OK);
+    // The folder list comes first in the tab order after Cancel; a focused browse
+    // button would take Return and open the folder chooser instead of OK.
+    FocusWholeTextOnOpen(this, m_comboFolder, m_comboFolder);
 }
 
 COptionDlg::~COptionDlg() = default;
