@@ -71,9 +71,10 @@ void CCorvaneView::OnInitialUpdate() {
     rows_.reserve(kSlotCount);
 
     input_ = FindInputWindow(this);
-    // Keys are taken where the toolkit shows them first, before any accelerator, so a
-    // command such as Delete acts on the selection as it stands when its key goes down.
-    Bind(wxEVT_CHAR_HOOK, &CCorvaneView::OnCharHook, this);
+    // The frame's accelerators are translated before the list sees a key, so a key that
+    // is a command (Delete after a Jump) acts on the words recorded before it; only keys
+    // that reach the list record the selection.
+    input_->Bind(wxEVT_KEY_DOWN, &CCorvaneView::OnKeyDown, this);
     input_->Bind(wxEVT_LEFT_UP, &CCorvaneView::OnLeftUp, this);
     input_->Bind(wxEVT_RIGHT_UP, &CCorvaneView::OnRightUp, this);
     input_->Bind(wxEVT_MOTION, &CCorvaneView::OnMotion, this);
@@ -125,26 +126,36 @@ bool CCorvaneView::RecordSelection() {
     return true;
 }
 
-void CCorvaneView::OnCharHook(wxKeyEvent& event) {
-    if (event.AltDown()) {
+namespace {
+
+// A modifier pressed on its own does nothing to the list; taking it as a key of the list
+// would record the selection on the way to every Shift or Ctrl accelerator.
+bool IsModifierKey(int code) {
+    switch (code) {
+    case WXK_SHIFT:
+    case WXK_CONTROL:
+    case WXK_ALT:
+    case WXK_WINDOWS_LEFT:
+    case WXK_WINDOWS_RIGHT:
+    case WXK_CAPITAL:
+    case WXK_NUMLOCK:
+    case WXK_SCROLL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void CCorvaneView::OnKeyDown(wxKeyEvent& event) {
+    if (event.AltDown() || IsModifierKey(event.GetKeyCode())) {
         event.Skip();
         return;
     }
-    if (RecordSelection()) {
-        // The list moves or extends its selection after the words were taken.
-        event.Skip();
-        return;
-    }
-    // Nothing selected: the key never reaches the list, but the window's own keys still
-    // work (the frame's rules decide, as for any accelerator).
-    if (const wxAcceleratorTable* table = frame_->GetAcceleratorTable()) {
-        int command = table->GetCommand(event);
-        if (command != -1) {
-            wxCommandEvent menuEvent(wxEVT_MENU, command);
-            menuEvent.SetEventObject(frame_);
-            frame_->HandleWindowEvent(menuEvent);
-        }
-    }
+    // The list moves or extends its selection after the words were taken. With nothing
+    // selected the key never reaches the list at all.
+    if (RecordSelection()) event.Skip();
 }
 
 void CCorvaneView::OnLeftUp(wxMouseEvent& event) {

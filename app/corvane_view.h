@@ -43,7 +43,7 @@ class CCorvaneView : public wxListCtrl {
     void Rebuild();
     void SelectJumpTarget();
 
-    void OnCharHook(wxKeyEvent& event);
+    void OnKeyDown(wxKeyEvent& event);
     void OnLeftUp(wxMouseEvent& event);
     void OnRightUp(wxMouseEvent& event);
     void OnMotion(wxMouseEvent& event);

@@ -1,5 +1,6 @@
-// The dialogs' own logic, driven through their controls without showing them (one is
-// shown for real, to see a refused OK keep it open).
+// The dialogs' own logic, driven through their controls without showing them (some are
+// shown for real: a refused OK keeps one open, the first keystroke lands in them).
+#include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/radiobut.h>
 
@@ -123,9 +124,12 @@ class ScriptedOptionDlg : public COptionDlg {
         Click(this, IDC_REF_FOLDER);
     }
 
+    int browsed = 0;
+
   protected:
     wxString answer;
     bool BrowseForFolder(wxWindow*, wxString* path, const wxString&, const wxString&) override {
+        ++browsed;
         *path = answer;
         return !answer.empty();
     }
@@ -226,6 +230,67 @@ TEST_F(DialogTest, JumpShownModallyRefusesTheEndAndAcceptsAGap) {
     EXPECT_EQ(scope, "Scope(0-5)");
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(store->GetJumpIndex(), 3u);
+}
+
+// Each dialog shown for real and typed into as soon as it opens: the first keystroke
+// replaces the proposal, and no button holds the focus, so Return reaches the default one.
+TEST_F(DialogTest, TheFirstKeystrokeReplacesTheProposal) {
+    for (uint32_t s = 0; s < 12; ++s)
+        ASSERT_TRUE(store->RegisterEntry("/tmp/member.qsd", s));
+    store->SetSelection(0, 1);
+    ScriptedOptionDlg* options = nullptr;
+    const struct {
+        const char* name;
+        std::function<wxDialog*()> create;
+        std::function<void()> check;
+    } cases[] = {
+        {"Set Index", [] { return new CSetIndexDlg(nullptr); },
+         [&] {
+             uint32_t position = 0;
+             store->GetSelection(&position, nullptr);
+             EXPECT_EQ(position, 7u);
+         }},
+        {"Jump", [] { return new CJumpDlg(nullptr); }, [&] { EXPECT_EQ(store->GetJumpIndex(), 7u); }},
+        {"Creation",
+         [] {
+             auto* dlg = new CCreateArchiveDlg(nullptr);
+             dlg->m_strArchivePath = "/tmp/proposal";
+             return dlg;
+         },
+         [&] { EXPECT_STREQ(store->GetArchiveName(), "7.bxa"); }},
+        // The folder list has the focus: Return reaches OK, never the browse button.
+        {"Options",
+         [&] {
+             options = new ScriptedOptionDlg;
+             return options;
+         },
+         [&] {
+             EXPECT_EQ(options->browsed, 0);
+             EXPECT_STREQ(store->GetCurrentFolder(), "7");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        wxDialog* dlg = c.create();
+        dlg->CallAfter([dlg] {
+            for (int i = 0; i < 20; ++i) { // until the window is on the screen
+                wxMilliSleep(5);
+                Pump();
+            }
+            PressKey(dlg, '7');
+            // Return goes to the default button unless a button has the focus.
+            wxWindow* focus = wxWindow::FindFocus();
+            EXPECT_TRUE(focus != nullptr && dynamic_cast<wxButton*>(focus) == nullptr);
+            wxWindow* ok = dlg->FindWindow(wxID_OK);
+            EXPECT_EQ(dynamic_cast<wxTopLevelWindow*>(dlg)->GetDefaultItem(), ok);
+            Click(dlg, wxID_OK);
+            if (dlg->IsModal()) dlg->EndModal(wxID_ABORT);
+        });
+        EXPECT_EQ(dlg->ShowModal(), wxID_OK);
+        c.check();
+        dlg->Destroy();
+        Pump();
+    }
 }
 
 TEST_F(DialogTest, AboutShowsTheVersion) {

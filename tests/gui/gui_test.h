@@ -7,6 +7,8 @@
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +27,26 @@ inline void Pump() {
     for (int i = 0; i < 3; ++i) {
         wxTheApp->ProcessPendingEvents();
         wxTheApp->Yield(true);
+    }
+}
+
+// A key pressed for real: the X server hands it to the focused window, so it takes the
+// user's path (accelerators first, then the focused control). A `target` inside a window
+// gets the focus; a window keeps the focus it gives itself.
+inline void PressKey(wxWindow* target, int code, int modifiers = wxMOD_NONE) {
+    // Without a window manager nothing gives a window the keyboard: raise it and keep the
+    // pointer over it, where the server sends the keys while no window holds the focus.
+    wxWindow* top = wxGetTopLevelParent(target);
+    top->Raise();
+    if (!target->IsTopLevel()) target->SetFocus();
+    wxUIActionSimulator sim;
+    const wxRect area = top->GetScreenRect();
+    if (!area.Contains(wxGetMousePosition())) sim.MouseMove(area.GetLeft() + 4, area.GetTop() + 4);
+    Pump();
+    sim.Char(code, modifiers);
+    for (int i = 0; i < 10; ++i) {
+        wxMilliSleep(5);
+        Pump();
     }
 }
 

@@ -1,6 +1,7 @@
 // The file list inside a real frame: its rows, the selection words it records, jump.
 #include <wx/datetime.h>
 
+#include <functional>
 #include <tuple>
 
 #include "gui_test.h"
@@ -14,12 +15,18 @@ class ViewTest : public FrameTest<> {
         for (long r : rows)
             view->SetItemState(r, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     }
-    // A key as the toolkit first shows it to the list; true when it goes on to the list.
-    bool Key(int code) {
-        wxKeyEvent key(wxEVT_CHAR_HOOK);
-        key.m_keyCode = code;
-        key.SetEventObject(view->InputWindow());
-        return !view->InputWindow()->HandleWindowEvent(key);
+    void Key(int code, int modifiers = wxMOD_NONE) { PressKey(view->InputWindow(), code, modifiers); }
+    // A real left click in the middle of a row.
+    void ClickRow(long row) {
+        wxRect rect;
+        ASSERT_TRUE(view->GetItemRect(row, rect));
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(view->ClientToScreen(wxPoint(rect.x + 30, rect.y + rect.height / 2)));
+        mouse.MouseClick();
+        for (int i = 0; i < 10; ++i) {
+            wxMilliSleep(5);
+            Pump();
+        }
     }
     // The selection words: position, count and the first selected row's slot.
     using Words = std::tuple<uint32_t, uint32_t, uint32_t>;
@@ -56,31 +63,83 @@ TEST_F(ViewTest, RowsShowEachGapOnceAndSkipUnreadableEntries) {
     }
 }
 
-TEST_F(ViewTest, SelectionIsRecordedAfterAClickAndBeforeAKey) {
+TEST_F(ViewTest, TheListsKeysRecordTheSelectionBeforeTheyActAndAClickAfter) {
     Use({0, 2, 3}); // rows: 0, gap, 2, 3
     store->SetSelection(7, 7);
     store->SetSelFirstSlot(7);
     // Nothing selected: the key never reaches the list and the words stay, but the
     // window's own keys still work (Start asks for the archive first).
-    EXPECT_FALSE(Key(WXK_DOWN));
+    Key(WXK_DOWN);
     EXPECT_EQ(Recorded(), Words(7, 7, 7));
-    DialogScript script;
-    EXPECT_FALSE(Key(WXK_F5));
-    EXPECT_EQ(script.shown, 1);
-
+    EXPECT_EQ(view->GetSelectedItemCount(), 0);
+    {
+        DialogScript script;
+        Key(WXK_F5);
+        EXPECT_EQ(script.shown, 1);
+    }
     Select({2, 3});
-    EXPECT_TRUE(Key(WXK_DOWN));
+    Key(WXK_DOWN);
     EXPECT_EQ(Recorded(), Words(2, 2, 2));
     Select({1, 2}); // a block beginning with the gap row names no slot
-    EXPECT_TRUE(Key(WXK_SHIFT));
+    Key(WXK_END);
     EXPECT_EQ(Recorded(), Words(1, 2, kNoSlot));
 
-    Select({3});
-    wxMouseEvent up(wxEVT_LEFT_UP);
-    up.SetEventObject(view->InputWindow());
-    view->InputWindow()->HandleWindowEvent(up);
-    Pump();
+    // A click is recorded once the list has moved its selection to the clicked row.
+    ClickRow(2);
+    ClickRow(3);
     EXPECT_EQ(Recorded(), Words(3, 1, 3));
+}
+
+// After a click on slot 2 and a Jump to slot 9 (which selects the row of 9 without
+// recording it), a key of the accelerator table acts on slot 2; a key of the list
+// records slot 9 first.
+TEST_F(ViewTest, KeysThatAreCommandsActOnTheWordsRecordedBeforeThem) {
+    using Slots = std::vector<uint32_t>;
+    const Slots all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        Slots used;
+        uint32_t recordedSlot;
+    } cases[] = {
+        {"Delete key", [this] { Key(WXK_DELETE); }, {0, 1, 3, 4, 5, 6, 7, 8, 9}, 2},
+        {"Delete menu",
+         [this] {
+             wxCommandEvent menu(wxEVT_MENU, ID_EDIT_DELETE);
+             frame->ProcessWindowEvent(menu);
+         },
+         {0, 1, 3, 4, 5, 6, 7, 8, 9},
+         2},
+        {"Shift+Delete, then Paste at 12",
+         [this] { Key(WXK_DELETE, wxMOD_SHIFT); },
+         {0, 1, 3, 4, 5, 6, 7, 8, 9, 12},
+         2},
+        {"Ctrl+X, then Paste at 12", [this] { Key('X', wxMOD_CONTROL); }, {0, 1, 3, 4, 5, 6, 7, 8, 9, 12}, 2},
+        {"Down records the jump target", [this] { Key(WXK_DOWN); }, all, 9},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearTable();
+        for (uint32_t s : all)
+            ASSERT_TRUE(store->RegisterEntry(dir.AddFile("f" + std::to_string(s), 1).c_str(), s));
+        frame->GetDocument()->UpdateAllViews(0);
+        ClickRow(2);
+        DialogScript script;
+        script.answer = TypeIndex("9");
+        Key('J', wxMOD_CONTROL);
+        ASSERT_EQ(script.shown, 1);
+        ASSERT_EQ(view->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 9);
+        c.act();
+        if (frame->IsCutPending()) {
+            script.answer = TypeIndex("12");
+            frame->OnEditPaste();
+        }
+        Slots used;
+        for (uint32_t s = 0; s < 20; ++s)
+            if (store->GetEntryPath(s)) used.push_back(s);
+        EXPECT_EQ(used, c.used);
+        EXPECT_EQ(store->GetSelFirstSlot(), c.recordedSlot);
+    }
 }
 
 TEST_F(ViewTest, JumpSelectsTheTargetRowAndLeavesTheWordsAlone) {
@@ -91,7 +150,8 @@ TEST_F(ViewTest, JumpSelectsTheTargetRowAndLeavesTheWordsAlone) {
         store->ClearEntry(s);
     frame->GetDocument()->UpdateAllViews(0); // rows: 0, gap, 3, gap, 9, 10...
     Select({0, 1});
-    Key(WXK_SHIFT); // records the words 0, 2, 0
+    store->SetSelection(0, 2);
+    store->SetSelFirstSlot(0);
     DialogScript script;
     script.answer = TypeIndex("1500");
     frame->OnViewJump();
