@@ -191,6 +191,7 @@ void CCorvaneView::OnRightUp(wxMouseEvent& event) {
 }
 
 void CCorvaneView::OnPopupCommand(wxCommandEvent& event) {
+    frame_->ShowStatusLine(wxString());
     switch (event.GetId()) {
     case ID_POPUP_CUT:
         frame_->OnEditCut();

@@ -1,18 +1,31 @@
 // The build run: Start asks for the options and starts the job, each timer tick
 // performs one engine step, Stop ends the job at once. Everything runs on the window's
-// thread, so the window answers between two steps.
+// thread. A step may copy 64 MiB, so the next one is only armed once the window is idle:
+// keys, clicks, menus and painting that came in during a step are served first.
+#include <wx/app.h>
+#include <wx/intl.h>
+#include <wx/statusbr.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "dialogs/create_archive_dlg.h"
+#include "engine/archive_layout.h"
 #include "engine/build_progress.h"
 #include "model/project_store.h"
 
 namespace {
 
-constexpr int kTickMilliseconds = 10;
+// The engine's message without its line end, as one line of the status bar.
+wxString StatusText(const std::string& message) {
+    std::string text = message;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return wxString::FromUTF8(text);
+}
 
 // The title shown after a step: overall percentage, member number and the current
 // member's progress in whole kilobytes.
@@ -51,13 +64,28 @@ void CMainFrame::OnToolStart() {
         ReleaseJob();
         return;
     }
-    buildTimer_.Start(kTickMilliseconds);
+    lastEngineMessage_.clear();
+    engineSetMessageHook(&CMainFrame::OnEngineMessage, this);
+    beat_.Start(BuildBeat::Clock::now());
+    stepWaiting_ = true;
+    ArmNextStep();
     buildRunning_ = 1;
+}
+
+void CMainFrame::OnEngineMessage(const char* text, void* frame) {
+    static_cast<CMainFrame*>(frame)->lastEngineMessage_ = text;
 }
 
 void CMainFrame::OnToolStop() {
     // The job's state does not matter: whatever it has written stays as it is.
     EndBuild();
+    ShowStatusLine(_("The build was stopped."));
+}
+
+void CMainFrame::ArmNextStep() {
+    if (!stepWaiting_ || job_ == nullptr) return;
+    stepWaiting_ = false;
+    buildTimer_.StartOnce(std::max(1, beat_.NextDelayMs(BuildBeat::Clock::now())));
 }
 
 void CMainFrame::OnTimer(wxTimerEvent& event) {
@@ -65,15 +93,37 @@ void CMainFrame::OnTimer(wxTimerEvent& event) {
         event.Skip();
         return;
     }
+    buildTimer_.Stop(); // one step per arming, however the tick came
     jobExecute();
     SetTitle(ProgressTitle(*job_));
     const BuildJobState state = jobGetState(job_);
-    if (state == BuildJobState::Done || state == BuildJobState::Failed) EndBuild();
+    if (state != BuildJobState::Done && state != BuildJobState::Failed) {
+        // The next step waits for the idle time after this one (OnIdle).
+        stepWaiting_ = true;
+        wxWakeUpIdle();
+        return;
+    }
+    // The outcome is read before the job is released; closing may still meet an error.
+    const wxString archive = wxString::FromUTF8(job_->archiveName);
+    const uint32_t members = job_->memberCount;
+    const uint64_t length = archiveEnd(job_->writeOffset, job_->entryCount, job_->alignment);
+    EndBuild();
+    if (state == BuildJobState::Done && buildErrors_ == 0)
+        ShowStatusLine(wxString::Format(_("%s: %u members, %llu bytes written."), archive, members,
+                                        static_cast<unsigned long long>(length)));
+    else
+        ShowStatusLine(StatusText(lastEngineMessage_));
+}
+
+void CMainFrame::ShowStatusLine(const wxString& text) {
+    if (wxStatusBar* bar = GetStatusBar()) bar->SetStatusText(text.empty() ? wxString(wxS(" ")) : text, 0);
 }
 
 void CMainFrame::ReleaseJob() {
+    buildErrors_ = 0;
     if (job_ != nullptr) {
         jobClose(job_);
+        buildErrors_ = jobGetErrorCount(job_);
         jobDestroy(job_);
         job_ = nullptr;
     }
@@ -83,6 +133,8 @@ void CMainFrame::ReleaseJob() {
 
 void CMainFrame::EndBuild() {
     ReleaseJob();
+    engineSetMessageHook(nullptr, nullptr);
+    stepWaiting_ = false;
     buildTimer_.Stop();
     buildRunning_ = 0;
     SetTitle(kIdleTitle);

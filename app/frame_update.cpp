@@ -108,13 +108,17 @@ bool CMainFrame::TryBefore(wxEvent& event) {
     // Accelerator-table entries fire whatever the rules say, and a menu or button may
     // have been drawn enabled before the state changed: test the rule once more here
     // and drop a disabled command without a word.
-    if (!checkingRule_ && event.GetEventType() == wxEVT_MENU && FindCommand(event.GetId()) != nullptr &&
-        !IsCommandEnabled(event.GetId()))
-        return true;
+    if (!checkingRule_ && event.GetEventType() == wxEVT_MENU && FindCommand(event.GetId()) != nullptr) {
+        if (!IsCommandEnabled(event.GetId())) return true;
+        // How the last build ended stays in the status bar until the next command.
+        ShowStatusLine(wxString());
+    }
     return wxFrame::TryBefore(event);
 }
 
 void CMainFrame::OnIdle(wxIdleEvent& event) {
+    // Whatever came in during the last build step has been served by now.
+    ArmNextStep();
     UpdateKeyIndicators();
     event.Skip();
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/build_beat.h"
 #include "app/corvane_doc.h"
 #include "engine/build_job.h"
 #include "model/recent_lists.h"
@@ -67,6 +68,10 @@ class CMainFrame : public wxFrame {
     // Only the build run changes this; tests set it to reach the building state.
     void SetBuildRunning(bool running) { buildRunning_ = running ? 1 : 0; }
 
+    // The first pane of the status bar: how the last build ended, until the next command.
+    void ShowStatusLine(const wxString& text);
+
+    static constexpr int kTickMilliseconds = 10; // the beat of the build steps
     static const char* const kTitle;     // after creation
     static const char* const kIdleTitle; // after a build ends or stops
 
@@ -81,7 +86,7 @@ class CMainFrame : public wxFrame {
     virtual bool ChooseListFile(bool save, std::string* path);
 
   private:
-    std::string archivePath_ = "c:\\noname";
+    std::string archivePath_;
     ProjectStore* store_ = nullptr;
     uint32_t buildRunning_ = 0;
     uint32_t cutPending_ = 0;
@@ -103,10 +108,17 @@ class CMainFrame : public wxFrame {
     bool checkingRule_ = false;
     wxString keyIndicators_[3];
 
+    BuildBeat beat_{std::chrono::milliseconds(kTickMilliseconds)};
+    bool stepWaiting_ = false; // a step ran and the next waits for the window to be idle
+    std::string lastEngineMessage_;
+    uint32_t buildErrors_ = 0; // faults the released job had met
+
     // The build run's ending (frame_build.cpp): ReleaseJob closes, destroys and frees
     // the job; EndBuild also stops the timer, clears the flag and restores the title.
     void ReleaseJob();
     void EndBuild();
+    void ArmNextStep();
+    static void OnEngineMessage(const char* text, void* frame);
 
     // Resources (frame_bars.cpp).
     void CreateMenus();

@@ -1,13 +1,17 @@
 // The build run of a real frame: Start, one engine step per timer tick with the progress
 // in the title, the end of the build, Stop, and a window build against the command line.
 #include <wx/filefn.h>
+#include <wx/statusbr.h>
 #include <wx/stopwatch.h>
 #include <wx/timer.h>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <iterator>
 #include <tuple>
 
+#include "app/build_beat.h"
 #include "dialogs/create_archive_dlg.h"
 #include "gui_test.h"
 
@@ -55,6 +59,12 @@ class BuildRunTest : public FrameTest<> {
         frame->OnTimer(event);
     }
     std::string Title() const { return frame->GetTitle().ToStdString(); }
+    std::string Status() const { return frame->GetStatusBar()->GetStatusText(0).ToStdString(); }
+    // Ticks until the build ends (at most `limit`).
+    void Finish(int limit = 100) {
+        for (int i = 0; i < limit && frame->IsBuildRunning(); ++i)
+            Tick();
+    }
 
     std::vector<std::string> paths;
 };
@@ -63,9 +73,9 @@ TEST_F(BuildRunTest, TheTitleFollowsEachStepAndTheEndRestoresIt) {
     Members({1 << 20, 1 << 20, 1 << 20});
     Start();
     Tick(7); // not the build's timer
-    EXPECT_EQ(Title(), CMainFrame::kTitle);
+    EXPECT_EQ(Title(), "Corvane for Windows Ver.1.08");
     for (const char* title : {"   0.00% (1/3 : 0/0 KB)", "  66.67% (2/3 : 1024/1024 KB)",
-                              " 100.00% (3/3 : 1024/1024 KB)", CMainFrame::kIdleTitle}) {
+                              " 100.00% (3/3 : 1024/1024 KB)", "Corvane for Windows"}) {
         Tick();
         EXPECT_EQ(Title(), title);
     }
@@ -105,6 +115,118 @@ TEST_F(BuildRunTest, ClosingTheWindowMidBuildFreesTheEngineForTheNextOne) {
     frame = new CMainFrame;
     Start();
     EXPECT_TRUE(frame->IsBuildRunning());
+}
+
+// The next step is armed only once the window has been idle, so whatever came in during
+// a step is served first; the beat is kept from the start, not from the end of a step.
+TEST_F(BuildRunTest, TheNextStepWaitsForTheIdleWindow) {
+    Members({10, 20});
+    Start();
+    Tick();
+    EXPECT_FALSE(frame->BuildTimer().IsRunning());
+    wxIdleEvent idle;
+    frame->ProcessWindowEvent(idle);
+    EXPECT_TRUE(frame->BuildTimer().IsRunning());
+}
+
+TEST(BuildBeatTest, StepsKeepTheBeatWhateverTheyTake) {
+    using std::chrono::microseconds;
+    const struct {
+        const char* name;
+        std::vector<long> idleAt; // when the window is idle after each step, in µs from the start
+        std::vector<int> delays;  // the waits before the next step, in ms
+    } cases[] = {
+        {"short steps", {0, 10300, 20150, 30900}, {10, 10, 10, 10}},
+        {"a 3 ms step shortens the wait", {0, 13000, 23000}, {10, 7, 7}},
+        {"a long step is followed at once, then the beat starts again",
+         {0, 150000, 151000, 162000},
+         {10, 0, 9, 8}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildBeat beat(std::chrono::milliseconds(10));
+        const BuildBeat::Clock::time_point start;
+        beat.Start(start);
+        std::vector<int> delays;
+        for (long at : c.idleAt)
+            delays.push_back(beat.NextDelayMs(start + microseconds(at)));
+        EXPECT_EQ(delays, c.delays);
+    }
+}
+
+// The first pane tells how the last build ended until the next command; the title is
+// restored whatever the end.
+TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
+    const std::string archive = dir.path + "/pack";
+    const struct {
+        const char* name;
+        std::string archive;
+        std::function<void()> during; // after the first tick
+        std::function<std::string()> status;
+    } cases[] = {
+        {"clean", archive, [] {},
+         [&] {
+             struct stat st {};
+             stat((archive + ".bxa").c_str(), &st);
+             return archive + ".bxa: 2 members, " + std::to_string(st.st_size) + " bytes written.";
+         }},
+        {"a member deleted", archive, [this] { std::remove(paths[1].c_str()); },
+         [&] { return "File open failed[3]. \"" + paths[1] + "\""; }},
+        {"stopped", archive, [this] { frame->OnToolStop(); },
+         [] { return std::string("The build was stopped."); }},
+        {"a folder that does not exist", dir.path + "/no/pack", [] {},
+         [&] { return "file open failed[0]. " + dir.path + "/no/pack.bxa"; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        paths.clear();
+        ClearTable();
+        Members({10, 20});
+        {
+            DialogScript script;
+            script.answer = Make(c.archive);
+            frame->OnToolStart();
+        }
+        Tick();
+        c.during();
+        Finish();
+        EXPECT_EQ(Title(), "Corvane for Windows");
+        EXPECT_EQ(Status(), c.status());
+        DialogScript script;
+        wxCommandEvent about(wxEVT_MENU, ID_APP_ABOUT);
+        frame->ProcessWindowEvent(about);
+        EXPECT_EQ(Status(), " ");
+    }
+}
+
+// Start takes the remembered archive path back only from a dialog closed with Make; the
+// first one proposed is "noname" in the home folder.
+TEST_F(BuildRunTest, StartRemembersTheArchivePathOnlyAfterMake) {
+    Members({10});
+    wxString proposed;
+    auto start = [&](bool make) {
+        DialogScript script;
+        script.answer = [&](wxDialog* dialog) {
+            auto* create = static_cast<CCreateArchiveDlg*>(dialog);
+            create->InitDialog();
+            proposed = Edit(dialog, CCreateArchiveDlg::IDC_ARCHIVE)->GetValue();
+            create->m_strArchivePath = make ? dir.path + "/made" : "/cancelled"; // as a browse does
+            Edit(dialog, CCreateArchiveDlg::IDC_ARCHIVE)->SetValue(create->m_strArchivePath);
+            if (!make) return static_cast<int>(wxID_CANCEL);
+            Click(dialog, wxID_OK);
+            return static_cast<int>(wxID_OK);
+        };
+        frame->OnToolStart();
+    };
+    start(false);
+    EXPECT_EQ(proposed, std::string(std::getenv("HOME")) + "/noname");
+    EXPECT_FALSE(frame->IsBuildRunning() ||
+                 frame->BuildTimer().IsRunning()); // a cancelled Start builds nothing
+    start(true);
+    EXPECT_TRUE(frame->IsBuildRunning());
+    Finish();
+    start(false);
+    EXPECT_EQ(proposed, dir.path + "/made");
 }
 
 TEST_F(BuildRunTest, AWindowBuildEqualsTheCommandLineBuild) {
