@@ -61,8 +61,9 @@ int CCorvaneApp::OnExit() {
 
 bool CCorvaneApp::InitInstance() {
     instanceLock_ = std::make_unique<platform::InstanceLock>(kInstanceName);
-    if (instanceLock_->Acquire() == platform::InstanceLock::Result::HeldElsewhere) {
-        // Another copy runs: end without a window or a word, and never touch its settings.
+    if (instanceLock_->Acquire() != platform::InstanceLock::Result::Acquired) {
+        // Another copy runs, or no lock can be taken at all, so there is no telling
+        // whether one runs: end without a window or a word, and never touch the settings.
         firstInstance_ = false;
         return false;
     }

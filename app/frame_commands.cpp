@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -17,34 +16,8 @@
 
 namespace {
 
-// The registration dialog has always handed back the folder and every chosen name in
-// one buffer of this many bytes; a choice that does not fit ends as if cancelled.
-constexpr size_t kChoiceBufferSize = 260;
-
 // "*" rather than "*.*" for all files: on this system many files have no dot at all.
 const char kRegistrationFilter[] = "ALL files (*.*)|*|QSD files (*.qsd)|*.qsd|QMV files (*.qmv)|*.qmv";
-
-size_t ByteLength(const wxString& text) {
-    return std::strlen(text.utf8_str());
-}
-
-// One file takes its full path and a terminator. Several take the folder, each name
-// with its terminator, and one more terminator to end the list.
-bool ChoiceFitsBuffer(const wxArrayString& paths) {
-    if (paths.empty()) return false;
-    if (paths.size() == 1) return ByteLength(paths[0]) + 1 <= kChoiceBufferSize;
-    const wxString& first = paths[0];
-    const size_t slash = first.rfind('/');
-    wxString folder = slash == wxString::npos ? wxString() : first.substr(0, slash);
-    if (folder.empty()) folder = "/";
-    size_t needed = ByteLength(folder) + 1 + 1;
-    for (const wxString& path : paths) {
-        const size_t cut = path.rfind('/');
-        needed += ByteLength(cut == wxString::npos ? path : path.substr(cut + 1)) + 1;
-        if (needed > kChoiceBufferSize) return false;
-    }
-    return true;
-}
 
 // Appends behind the last used slot, never into a gap. Whatever would land past the
 // last slot of the table is left out, as is a path too long for a slot.
@@ -67,7 +40,8 @@ bool CMainFrame::ChooseFilesToRegister(wxArrayString* paths) {
 
 void CMainFrame::OnFileRegistration() {
     wxArrayString paths;
-    if (!ChooseFilesToRegister(&paths) || !ChoiceFitsBuffer(paths)) return;
+    // Every chosen file is registered, in the dialog's order, however many there are.
+    if (!ChooseFilesToRegister(&paths)) return;
     AppendEntries(store_, paths);
     doc_.UpdateAllViews(0);
 }

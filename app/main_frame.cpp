@@ -4,6 +4,7 @@
 #include "app/corvane_view.h"
 #include "corvane_version.h"
 #include "model/project_store.h"
+#include "platform/user_dirs.h"
 
 const char* const CMainFrame::kTitle = CORVANE_VERSION_TITLE;
 const char* const CMainFrame::kIdleTitle = "Corvane for Windows";
@@ -11,7 +12,7 @@ const char* const CMainFrame::kIdleTitle = "Corvane for Windows";
 // Wide enough for the five columns side by side.
 CMainFrame::CMainFrame()
     : wxFrame(nullptr, wxID_ANY, kTitle, wxDefaultPosition, wxSize(720, 480)),
-      buildTimer_(this, kBuildTimerId) {
+      archivePath_(platform::defaultArchivePath()), buildTimer_(this, kBuildTimerId) {
     CreateMenus();
     CreateToolBarWithImages();
     CreateStatusPanes();

@@ -11,7 +11,7 @@ class InstanceLock {
     enum class Result {
         Acquired,      // this process is the running copy
         HeldElsewhere, // another process holds the lock
-        Unavailable,   // no place for a lock file could be used; the caller runs anyway
+        Unavailable,   // no place for a lock file could be used
     };
 
     // `name` names the lock; the file is ".<name>.lock" in the first usable folder of

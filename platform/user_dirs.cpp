@@ -11,9 +11,7 @@
 
 namespace platform {
 
-std::string userConfigDir() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') return config;
+std::string userHomeDir() {
     std::string home;
     if (const char* env = std::getenv("HOME"); env && env[0] == '/') {
         home = env;
@@ -23,7 +21,21 @@ std::string userConfigDir() {
     if (home.empty() || home[0] != '/') return std::string();
     while (home.size() > 1 && home.back() == '/')
         home.pop_back();
+    return home;
+}
+
+std::string userConfigDir() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') return config;
+    const std::string home = userHomeDir();
+    if (home.empty()) return std::string();
     return (home == "/" ? std::string() : home) + "/.config";
+}
+
+std::string defaultArchivePath() {
+    const std::string home = userHomeDir();
+    if (home.empty()) return "noname";
+    return (home == "/" ? std::string() : home) + "/noname";
 }
 
 bool makeFolders(const std::string& path) {

@@ -43,21 +43,15 @@ TEST_F(CommandTest, RegistrationAndDropsAppendBehindTheLastUsedSlot) {
     EXPECT_EQ(UsedSlots(), (Slots{0, 1, 5, 6, 7, 8}));
     EXPECT_EQ(Path(6) + Path(7) + Path(8), c + a + c);
 
-    // The dialog hands back one 260-byte buffer: one path and its terminator, or the
-    // folder, each name and a last terminator. A choice that does not fit is dropped.
-    const std::string a127 = "/d/" + std::string(127, 'a');
-    const std::pair<std::vector<std::string>, bool> buffers[] = {
-        {{a127, "/d/" + std::string(128, 'b')}, false},
-        {{a127, "/d/" + std::string(127, 'b')}, true},
-        {{"/" + std::string(259, 'p')}, false},
-        {{"/" + std::string(258, 'p')}, true},
-    };
-    for (const auto& [choice, taken] : buffers) {
-        const uint32_t before = store->CountEntries();
-        frame->choice = choice;
-        frame->OnFileRegistration();
-        EXPECT_EQ(store->CountEntries() - before, taken ? choice.size() : 0) << choice.back().size();
-    }
+    // However many files the dialog returns, all of them are registered in its order.
+    std::vector<std::string> sixty;
+    for (int i = 0; i < 60; ++i)
+        sixty.push_back(dir.AddFile("many" + std::to_string(59 - i) + ".qsd", 1));
+    frame->choice = sixty;
+    frame->OnFileRegistration();
+    EXPECT_EQ(store->CountEntries(), 66u);
+    EXPECT_EQ(Path(9) + Path(68), sixty[0] + sixty[59]);
+    EXPECT_EQ(view->GetItemCount(), 3 + 1 + 63); // 0, 1, gap, 5 to 68
 
     // Drops: in drop order, a folder takes a slot but shows no row, a path too long for a
     // slot leaves its slot empty, and nothing lands past the table's last slot.
@@ -119,6 +113,36 @@ TEST_F(CommandTest, BlockCommandsActFromTheFirstSelectedRow) {
     Select(5, 1);
     frame->OnEditDelete();
     EXPECT_EQ(UsedSlots(), (Slots{6}));
+}
+
+// The popup's commands reach the frame's handlers, and every change shows in the list.
+TEST_F(CommandTest, PopupCommandsChangeTheTableAndTheListFollows) {
+    const struct {
+        const char* name;
+        int id;
+        const char* typed; // into the index dialog, when one opens
+        Slots used;
+    } steps[] = {
+        {"Delete", ID_POPUP_DELETE, nullptr, {0, 3}},
+        {"Set Index", ID_POPUP_SETINDEX, "6", {0, 6}},
+        {"Cut", ID_POPUP_CUT, nullptr, {0, 6}},
+        {"Paste", ID_POPUP_PASTE, "9", {0, 9}},
+    };
+    Use({0, 1, 2, 3});
+    Select(1, 2); // slots 1 and 2: the Delete empties them, the rest moves slot 3
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.id == ID_POPUP_SETINDEX || step.id == ID_POPUP_CUT) Select(3, 1);
+        if (step.id == ID_POPUP_CUT) Select(6, 1);
+        DialogScript script;
+        if (step.typed) script.answer = TypeIndex(step.typed);
+        wxCommandEvent command(wxEVT_MENU, step.id);
+        view->ProcessWindowEvent(command);
+        EXPECT_EQ(UsedSlots(), step.used);
+        // The list shows the table as it is now: slot 0, a gap, the other slot.
+        ASSERT_EQ(view->GetItemCount(), 3);
+        EXPECT_EQ(view->RowSlot(2), step.used[1]);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "gui_test.h"
 
@@ -26,10 +27,17 @@ TEST_F(FrameRulesTest, EnableRulesOverARunHoldForMenuAndKeys) {
     };
     // Whether each command is enabled in each of the states, one row per rule.
     const std::pair<int, const char*> rules[] = {
-        {ID_FILE_OPEN, "11111"},      {ID_EDIT_CUT, "00111"},    {ID_EDIT_PASTE, "00011"},
-        {ID_VIEW_NEWPAGE, "00000"},   {ID_VIEW_JUMP, "01111"},   {ID_TOOL_START, "01110"},
-        {ID_TOOL_STOP, "00001"},      {ID_TOOL_OPTION, "11110"}, {ID_FILE_OPEN_LIST, "11110"},
-        {ID_FILE_SAVE_LIST, "01111"},
+        {ID_FILE_OPEN, "11111"},   {ID_EDIT_CUT, "00111"},       {ID_EDIT_PASTE, "00011"},
+        {ID_EDIT_DELETE, "00111"}, {ID_VIEW_NEWPAGE, "00000"},   {ID_VIEW_JUMP, "01111"},
+        {ID_TOOL_START, "01110"},  {ID_TOOL_STOP, "00001"},      {ID_TOOL_OPTION, "11110"},
+        {ID_TOOL_INDEX, "01110"},  {ID_FILE_OPEN_LIST, "11110"}, {ID_FILE_SAVE_LIST, "01111"},
+    };
+    // The list's popup, greyed by the same queries when it is built.
+    const std::pair<int, const char*> popupRules[] = {
+        {ID_POPUP_CUT, "00111"},
+        {ID_POPUP_PASTE, "00011"},
+        {ID_POPUP_DELETE, "00111"},
+        {ID_POPUP_SETINDEX, "01110"},
     };
     // Bound last, so it runs before the frame's own handlers and stands in for them.
     std::map<int, int> calls;
@@ -47,8 +55,12 @@ TEST_F(FrameRulesTest, EnableRulesOverARunHoldForMenuAndKeys) {
             frame->HandleWindowEvent(command);
             EXPECT_EQ(calls[id] - before, enabled[s] == '1' ? 1 : 0) << "command " << id;
         }
+        std::unique_ptr<wxMenu> popup(frame->GetView()->CreatePopupMenu());
+        for (const auto& [id, enabled] : popupRules)
+            EXPECT_EQ(popup->IsEnabled(id), enabled[s] == '1') << "popup item " << id;
     }
     frame->SetBuildRunning(false);
+    EXPECT_EQ(frame->GetTitle(), "Corvane for Windows Ver.1.08");
 }
 
 } // namespace
