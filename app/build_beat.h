@@ -1,8 +1,8 @@
 #pragma once
 // The beat of the build steps: one step every period, counted from the start, so that
 // the time a step takes is not added to the wait before the next one. A step that runs
-// past its slot is followed by the next one at once, and the beat starts again from there
-// rather than hurrying to catch up.
+// past its slot is followed by the next one at once; one that runs past a whole period
+// starts the beat again from there rather than hurrying to catch up.
 #include <chrono>
 
 class BuildBeat {

@@ -72,8 +72,8 @@ class CMainFrame : public wxFrame {
     void ShowStatusLine(const wxString& text);
 
     static constexpr int kTickMilliseconds = 10; // the beat of the build steps
-    static const char* const kTitle;     // after creation
-    static const char* const kIdleTitle; // after a build ends or stops
+    static const char* const kTitle;             // after creation
+    static const char* const kIdleTitle;         // after a build ends or stops
 
   protected:
     bool TryBefore(wxEvent& event) override;

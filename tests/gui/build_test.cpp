@@ -138,6 +138,7 @@ TEST(BuildBeatTest, StepsKeepTheBeatWhateverTheyTake) {
     } cases[] = {
         {"short steps", {0, 10300, 20150, 30900}, {10, 10, 10, 10}},
         {"a 3 ms step shortens the wait", {0, 13000, 23000}, {10, 7, 7}},
+        {"a tick a little late keeps its place on the beat", {0, 20500, 25000}, {10, 0, 5}},
         {"a long step is followed at once, then the beat starts again",
          {0, 150000, 151000, 162000},
          {10, 0, 9, 8}},
@@ -171,6 +172,14 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
              return archive + ".bxa: 2 members, " + std::to_string(st.st_size) + " bytes written.";
          }},
         {"a member deleted", archive, [this] { std::remove(paths[1].c_str()); },
+         [&] { return "File open failed[3]. \"" + paths[1] + "\""; }},
+        // Neither the list nor the build may wait on a pipe that no one writes.
+        {"a member swapped for a FIFO", archive,
+         [this] {
+             std::remove(paths[1].c_str());
+             ASSERT_EQ(mkfifo(paths[1].c_str(), 0600), 0);
+             frame->GetDocument()->UpdateAllViews(0);
+         },
          [&] { return "File open failed[3]. \"" + paths[1] + "\""; }},
         {"stopped", archive, [this] { frame->OnToolStop(); },
          [] { return std::string("The build was stopped."); }},

@@ -10,6 +10,7 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,7 @@ struct TempDir {
     }
     std::string AddFile(const std::string& name, size_t size, time_t mtime = 0) {
         const std::string file = path + "/" + name;
+        std::remove(file.c_str()); // whatever stood there, a FIFO too, is replaced
         std::ofstream(file, std::ios::binary) << std::string(size, 'x');
         utimbuf times{mtime, mtime};
         if (mtime != 0) utime(file.c_str(), &times);
