@@ -8,6 +8,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "app/outside_close.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
 #include "model/recent_lists.h"
@@ -75,6 +76,7 @@ bool CCorvaneApp::InitInstance() {
     frame->Show(true);
     frame->Update();
     frame->DragAcceptFiles(true);
+    CloseWhenDestroyedFromOutside(frame);
     engineInit();
     const SettingsFilePaths settings = LocateSettingsFile();
     frame->UseRecentListsFile(RecentListsFileBeside(settings.save.empty() ? settings.read : settings.save));

@@ -16,7 +16,7 @@ packages=(
 )
 for option in "$@"; do
   case "$option" in
-  --test) packages+=(googletest libgtest-dev xvfb xauth desktop-file-utils appstream man-db clang-format) ;;
+  --test) packages+=(googletest libgtest-dev xvfb xauth xdotool desktop-file-utils appstream man-db clang-format) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   --bench) packages+=(time python3 zip p7zip-full) ;;
   *)

@@ -1,6 +1,10 @@
 // The single-instance lock: one holder at a time, and a holder's leftover file does not block.
+#include <csignal>
 #include <iterator>
 #include <memory>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "gui_test.h"
 #include "platform/instance_lock.h"
@@ -56,6 +60,38 @@ TEST(InstanceLockTest, ASecondCopyEndsAtOnceAndSavesNoSettings) {
         files += entry.path().filename() != ".CORVANE.lock";
     EXPECT_EQ(files, 0u);
     old ? setenv("XDG_RUNTIME_DIR", saved.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
+}
+
+// The program's main window destroyed from outside, without a close request: the
+// program ends as File > Exit ends it and saves its settings.
+TEST(InstanceLockTest, AMainWindowDestroyedFromOutsideEndsTheProgram) {
+    TempDir run;
+    const std::string beside = std::string(CORVANE_BIN_DIR) + "/Corvane.ini";
+    const std::string before = Snapshot(beside);
+    const std::string program = std::string(CORVANE_BIN_DIR) + "/corvane";
+    const std::string home = "HOME=" + run.path, runtime = "XDG_RUNTIME_DIR=" + run.path,
+                      config = "XDG_CONFIG_HOME=" + run.path + "/config";
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e)
+        env.push_back(*e);
+    for (const std::string* var : {&home, &runtime, &config})
+        env.push_back(const_cast<char*>(var->c_str()));
+    env.push_back(nullptr);
+    char* args[] = {const_cast<char*>(program.c_str()), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, args, env.data()), 0);
+    const std::string close = "timeout 20 xdotool search --sync --onlyvisible --pid " + std::to_string(pid) +
+                              " --name '^Corvane for Windows' windowclose >/dev/null";
+    EXPECT_EQ(std::system(close.c_str()), 0);
+    int status = -1;
+    for (int i = 0; i < 200 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+        usleep(50000);
+    if (status == -1) kill(pid, SIGKILL), waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    bool saved = Snapshot(beside) != before;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(run.path))
+        saved = saved || entry.path().filename() == "Corvane.ini";
+    EXPECT_TRUE(saved);
 }
 
 } // namespace
