@@ -47,9 +47,8 @@ std::string ListRowText(const ListRow& row, int column) {
     case ColFilename:
         return row.path.substr(row.nameStart);
     case ColPath:
+        // The folder without the separator before the name: empty for a file in the root.
         if (row.nameStart == 0) return std::string();
-        // A file in the root folder would otherwise show an empty folder; "/" says where it is.
-        if (row.nameStart == 1) return "/";
         return row.path.substr(0, row.nameStart - 1);
     case ColSize:
         std::snprintf(buf, sizeof buf, "%24u", row.size);

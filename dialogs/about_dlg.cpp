@@ -38,9 +38,27 @@ CAboutDlg::CAboutDlg(wxWindow* parent)
     // Placeholders that take their size from the texts set at initialisation.
     AddLabel(this, IDC_VERSION, wxString(), 50, 16, 99, 8);
     AddLabel(this, IDC_COPYRIGHT, wxString(), 50, 30, 110, 8);
-    auto* ok = new wxButton(this, wxID_OK, _("OK"), DluPoint(this, 161, 48), DluSize(this, 50, 14));
+    // The Japanese layout is taller and narrower: a short notice between two thin black
+    // frames below the texts, and OK underneath.
+    const bool withNotice = UsesJapaneseTexts();
+    if (withNotice) {
+        for (int y : {48, 100}) {
+            auto* frame =
+                new wxWindow(this, wxID_ANY, DluPoint(this, 7, y), wxSize(DluSize(this, 185, 0).x, 1));
+            frame->SetBackgroundColour(*wxBLACK);
+        }
+        auto* notice =
+            new wxStaticText(this, wxID_ANY, wxString(), DluPoint(this, 12, 54), DluSize(this, 175, 42));
+        notice->SetLabelText(
+            _("This program is provided as is, without warranty of any kind. Its authors are "
+              "not liable for any damage that arises from its use."));
+    }
+    auto* ok =
+        new wxButton(this, wxID_OK, _("OK"), withNotice ? DluPoint(this, 142, 114) : DluPoint(this, 161, 48),
+                     DluSize(this, 50, 14));
     ok->SetDefault();
-    SetClientSize(DluSize(this, 218, 69));
+    SetPlainOkLabel(this);
+    SetClientSize(withNotice ? DluSize(this, 199, 137) : DluSize(this, 218, 69));
     Bind(wxEVT_INIT_DIALOG, &CAboutDlg::OnInitDialog, this);
 }
 

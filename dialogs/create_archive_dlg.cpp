@@ -196,7 +196,15 @@ void CCreateArchiveDlg::BrowseSideFile(wxTextCtrl* edit, bool ticked, const wxSt
                                        const wxString& title, const wxString& filter) {
     const wxString start = ticked ? LeftChars(edit->GetValue(), kNameChars) : m_nameMirror;
     if (start.empty()) {
-        wxMessageBox(_("Please input filename"), _("Error"), wxOK | wxICON_EXCLAMATION, this);
+        // Drawn by wx rather than the toolkit, which no longer shows a message's icon and
+        // labels its own OK button with an added mnemonic in Japanese.
+        wxGenericMessageDialog box(this, _("Please input filename"), _("Error"), wxOK | wxICON_EXCLAMATION);
+        // Its buttons exist only once it is shown.
+        box.Bind(wxEVT_INIT_DIALOG, [&box](wxInitDialogEvent& event) {
+            event.Skip();
+            SetPlainOkLabel(&box);
+        });
+        box.ShowModal();
         return;
     }
     wxString path;

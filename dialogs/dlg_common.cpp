@@ -1,8 +1,10 @@
 #include "dialogs/dlg_common.h"
 
 #include <wx/font.h>
+#include <wx/intl.h>
 #include <wx/stattext.h>
 #include <wx/textentry.h>
+#include <wx/translation.h>
 
 #include <algorithm>
 #include <memory>
@@ -24,6 +26,18 @@ wxStaticText* AddLabel(wxWindow* dialog, wxWindowID id, const wxString& text, in
     auto* label = new wxStaticText(dialog, id, text, DluPoint(dialog, x, y), DluSize(dialog, width, height));
     GrowToBest(label);
     return label;
+}
+
+void SetPlainOkLabel(wxWindow* dialog) {
+    // A text equal to wx's stock label makes GTK draw its own stock button, whose
+    // Japanese label carries the mnemonic; a trailing blank is not the stock label and
+    // does not show.
+    if (wxWindow* ok = dialog->FindWindow(wxID_OK)) ok->SetLabel(_("OK") + wxS(" "));
+}
+
+bool UsesJapaneseTexts() {
+    wxTranslations* translations = wxTranslations::Get();
+    return translations != nullptr && translations->GetBestTranslation(wxS("corvane")).StartsWith(wxS("ja"));
 }
 
 void FocusWholeTextOnOpen(wxWindow* dialog, wxWindow* control, wxTextEntry* text) {

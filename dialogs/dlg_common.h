@@ -25,6 +25,13 @@ void GrowToBest(wxWindow* control);
 wxStaticText* AddLabel(wxWindow* dialog, wxWindowID id, const wxString& text, int x, int y, int width,
                        int height);
 
+// Gives the OK button of `dialog` its own text: the toolkit's stock OK button reads
+// "OK(O)" in Japanese.
+void SetPlainOkLabel(wxWindow* dialog);
+
+// True when the window's texts come from the Japanese catalog, whose layouts differ.
+bool UsesJapaneseTexts();
+
 // When the dialog opens, `control` takes the focus with its whole text selected, so the
 // first keystroke replaces the proposal instead of landing in front of it.
 void FocusWholeTextOnOpen(wxWindow* dialog, wxWindow* control, wxTextEntry* text);

@@ -60,6 +60,7 @@ CIndexDlgBase::CIndexDlgBase(wxWindow* parent, const wxString& title, const wxSt
     AddLabel(this, scopeId, scope, l.scopeX, l.scopeY, l.scopeW, 8);
     auto* ok = new wxButton(this, wxID_OK, _("OK"), DluPoint(this, l.okX, l.okY), DluSize(this, 50, 14));
     ok->SetDefault();
+    SetPlainOkLabel(this);
     SetClientSize(DluSize(this, l.width, l.height));
 
     Bind(wxEVT_TEXT, &CIndexDlgBase::OnEditChanged, this, IDC_INDEX);

@@ -51,6 +51,7 @@ void COptionDlg::CreateControls() {
     new wxButton(this, IDC_REF_FOLDER, _("Ref.(&B)"), DluPoint(this, 193, 20), DluSize(this, 50, 14));
     auto* ok = new wxButton(this, wxID_OK, _("OK"), DluPoint(this, 143, 120), DluSize(this, 50, 14));
     ok->SetDefault();
+    SetPlainOkLabel(this);
     new wxStaticBox(this, wxID_ANY, _("Output for Header Files(Macro definition)"), DluPoint(this, 14, 41),
                     DluSize(this, 229, 69));
     GrowToBest(new wxRadioButton(this, IDC_ONLY_FILENAME, _("Only Filename"), DluPoint(this, 29, 56),

@@ -142,6 +142,21 @@ TEST_F(ViewTest, KeysThatAreCommandsActOnTheWordsRecordedBeforeThem) {
     }
 }
 
+// The Path column is the folder without the separator before the name.
+TEST(ListRowTextTest, ThePathColumnDropsTheNameAndItsSeparator) {
+    const std::pair<const char*, const char*> paths[] = {
+        {"/data/se/jump.qsd", "/data/se"}, {"/jump.qsd", ""}, // a file in the root folder
+    };
+    for (const auto& [path, folder] : paths) {
+        ListRow row;
+        row.slot = 0;
+        row.path = path;
+        row.nameStart = row.path.rfind('/') + 1;
+        EXPECT_EQ(ListRowText(row, ColPath), folder) << path;
+        EXPECT_EQ(ListRowText(row, ColFilename), "jump.qsd") << path;
+    }
+}
+
 TEST_F(ViewTest, JumpSelectsTheTargetRowAndLeavesTheWordsAlone) {
     const std::string file = dir.AddFile("a.qsd", 1);
     for (uint32_t s = 0; s < 2000; ++s)
