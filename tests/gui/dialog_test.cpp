@@ -234,7 +234,7 @@ TEST_F(DialogTest, JumpShownModallyRefusesTheEndAndAcceptsAGap) {
 
 // Each dialog shown for real and typed into as soon as it opens: the first keystroke
 // replaces the proposal, and no button holds the focus, so Return reaches the default one.
-TEST_F(DialogTest, TheFirstKeystrokeReplacesTheProposal) {
+TEST_F(DialogTest, KeyboardFirstKeystrokeReplacesTheProposal) {
     for (uint32_t s = 0; s < 12; ++s)
         ASSERT_TRUE(store->RegisterEntry("/tmp/member.qsd", s));
     store->SetSelection(0, 1);

@@ -63,7 +63,7 @@ TEST_F(ViewTest, RowsShowEachGapOnceAndSkipUnreadableEntries) {
     }
 }
 
-TEST_F(ViewTest, TheListsKeysRecordTheSelectionBeforeTheyActAndAClickAfter) {
+TEST_F(ViewTest, KeyboardListKeysRecordTheSelectionBeforeTheyActAndAClickAfter) {
     Use({0, 2, 3}); // rows: 0, gap, 2, 3
     store->SetSelection(7, 7);
     store->SetSelFirstSlot(7);
@@ -93,7 +93,7 @@ TEST_F(ViewTest, TheListsKeysRecordTheSelectionBeforeTheyActAndAClickAfter) {
 // After a click on slot 2 and a Jump to slot 9 (which selects the row of 9 without
 // recording it), a key of the accelerator table acts on slot 2; a key of the list
 // records slot 9 first.
-TEST_F(ViewTest, KeysThatAreCommandsActOnTheWordsRecordedBeforeThem) {
+TEST_F(ViewTest, KeyboardCommandsActOnTheWordsRecordedBeforeThem) {
     using Slots = std::vector<uint32_t>;
     const Slots all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
     const struct {
