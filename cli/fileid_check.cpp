@@ -3,9 +3,11 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 
 #include "engine/header_output.h"
 #include "model/project_store.h"
+#include "platform/memory.h"
 
 namespace {
 
@@ -43,7 +45,12 @@ std::string member(const Member& m) {
 
 std::vector<std::string> checkFileIds(const PackOptions& options, const std::vector<Member>& members) {
     // The name offsets come from the model, the names from the header writer's own function.
-    auto store = std::make_unique<ProjectStore>();
+    // A fresh mapping is zero already: only the slots written are touched.
+    platform::LargeBuffer storeMemory(sizeof(ProjectStore), members.size() >= 4096);
+    if (!storeMemory.get()) return {"not enough memory for the entry table"};
+    std::unique_ptr<ProjectStore, void (*)(ProjectStore*)> store(new (storeMemory.get())
+                                                                     ProjectStore(ProjectStore::ZeroFilled{}),
+                                                                 [](ProjectStore* p) { p->~ProjectStore(); });
     for (const Member& m : members)
         store->RegisterEntry(m.path.c_str(), m.index);
     store->SetHeaderNameMode(options.nameMode);
