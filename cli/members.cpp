@@ -4,14 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 #include "engine/output_names.h"
 #include "model/list_file.h"
 #include "model/project_store.h"
+#include "platform/file_access.h"
 
 namespace {
 
@@ -31,23 +29,15 @@ bool checkPathLength(const std::string& path, const std::string& where, std::str
     return true;
 }
 
-// System calls dominate a pack of thousands of small files, so readability is
-// asked of the kernel only when the owner's read bit does not settle it: for the
-// file's owner that bit is the whole answer (access lists never mask it).
-bool readable(const std::string& path, const struct stat& st) {
-    static const uid_t self = ::geteuid();
-    if (st.st_uid == self && (st.st_mode & S_IRUSR)) return true;
-    return ::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0;
-}
-
 bool readStandardInput(std::string* text, std::string* error) {
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail(error, "standard input", std::strerror(errno));
-        if (n == 0) return true;
-        text->append(buffer, static_cast<size_t>(n));
+        const size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
+        text->append(buffer, n);
+        if (n < sizeof buffer) {
+            if (std::ferror(stdin)) return fail(error, "standard input", std::strerror(errno));
+            return true;
+        }
     }
 }
 
@@ -86,37 +76,8 @@ bool membersFromArguments(const std::vector<std::string>& files, std::vector<Mem
     return true;
 }
 
-namespace {
-
-// Looks members up relative to their folder, kept open while consecutive members
-// share it: a list of thousands of files then costs one short lookup per file.
-class FolderStat {
-  public:
-    ~FolderStat() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int stat(const std::string& path, struct stat* st) {
-        std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos || slash + 1 == path.size()) return ::stat(path.c_str(), st);
-        std::string folder = path.substr(0, slash + 1);
-        if (folder != folder_) {
-            if (fd_ >= 0) ::close(fd_);
-            fd_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-            folder_ = folder;
-        }
-        if (fd_ < 0) return ::stat(path.c_str(), st);
-        return ::fstatat(fd_, path.c_str() + slash + 1, st, 0);
-    }
-
-  private:
-    std::string folder_;
-    int fd_ = -1;
-};
-
-} // namespace
-
 bool checkMembers(std::vector<Member>* members, std::string* error) {
-    FolderStat folders;
+    platform::FileLookup lookup;
     for (Member& m : *members) {
         // The engine drops one trailing control byte before it opens a member, so that
         // is the name that has to exist.
@@ -124,15 +85,18 @@ bool checkMembers(std::vector<Member>* members, std::string* error) {
         trimControlTail(opened.data());
         opened.resize(std::strlen(opened.c_str()));
         auto where = [&m] { return m.where() + ": " + m.path; };
-        struct stat st {};
-        if (opened.empty() || folders.stat(opened, &st) != 0)
-            return fail(error, where(), opened.empty() ? "empty path" : std::strerror(errno));
-        if (S_ISDIR(st.st_mode)) return fail(error, where(), "is a folder, not a file");
-        if (!S_ISREG(st.st_mode)) return fail(error, where(), "not a regular file");
-        if (!readable(opened, st)) return fail(error, where(), std::strerror(errno));
-        m.size = static_cast<uint64_t>(st.st_size);
-        m.device = static_cast<uint64_t>(st.st_dev);
-        m.inode = static_cast<uint64_t>(st.st_ino);
+        if (opened.empty()) return fail(error, where(), "empty path");
+        platform::FileFacts facts;
+        std::string reason;
+        if (!lookup.find(opened, &facts, &reason)) return fail(error, where(), reason);
+        if (facts.kind == platform::FileFacts::Kind::Folder)
+            return fail(error, where(), "is a folder, not a file");
+        if (facts.kind != platform::FileFacts::Kind::Regular)
+            return fail(error, where(), "not a regular file");
+        if (!facts.readable) return fail(error, where(), facts.whyUnreadable);
+        m.size = facts.size;
+        m.device = facts.device;
+        m.inode = facts.id;
     }
     std::sort(members->begin(), members->end(),
               [](const Member& a, const Member& b) { return a.index < b.index; });

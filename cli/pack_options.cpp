@@ -6,6 +6,7 @@
 #include "corvane_version.h"
 #include "engine/output_names.h"
 #include "model/project_store.h"
+#include "platform/path.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ bool checkArchiveName(const std::string& name, std::string* error) {
         *error = "empty archive name";
         return false;
     }
-    if (name.back() == '/') {
+    if (platform::isPathSeparator(name.back())) {
         *error = "archive name '" + name + "' names a folder";
         return false;
     }
@@ -130,8 +131,9 @@ bool parseNameMode(const std::string& text, uint32_t* out) {
 }
 
 std::string sideFileName(const std::string& archive, const char* extension) {
-    size_t slash = archive.rfind('/');
-    size_t start = slash == std::string::npos ? 0 : slash + 1;
+    size_t start = archive.size();
+    while (start > 0 && !platform::isPathSeparator(archive[start - 1]))
+        --start;
     size_t dot = archive.rfind('.');
     // A leading dot names a hidden file rather than starting an extension.
     if (dot != std::string::npos && dot > start) return archive.substr(0, dot) + extension;

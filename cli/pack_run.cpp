@@ -6,12 +6,12 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <unistd.h>
 
 #include "cli/progress.h"
 #include "cli/staged_outputs.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
+#include "platform/file_access.h"
 #include "platform/memory.h"
 
 namespace {
@@ -108,7 +108,7 @@ int runPack(const PackOptions& options, const std::vector<Member>& members, cons
             sizes.reserve(members.size());
             for (const Member& m : members)
                 sizes.push_back(m.size);
-            ProgressLine progress(!options.quiet && ::isatty(STDERR_FILENO), stderr, sizes);
+            ProgressLine progress(!options.quiet && platform::isTerminal(stderr), stderr, sizes);
             shownProgress = &progress;
             BuildJobState state = runJob(job, &progress);
             progress.finish();

@@ -1,10 +1,11 @@
 #include <cstring>
 
 #include "model/project_store.h"
+#include "platform/path.h"
 
 uint32_t ProjectStore::FileNameOffset(const char* path) {
     if (!path || path[0] == '\0') return ~0u;
-    const char* slash = std::strrchr(path, '/');
+    const char* slash = std::strrchr(path, platform::kPathSeparator);
     return slash ? static_cast<uint32_t>(slash - path + 1) : 0;
 }
 

@@ -106,7 +106,7 @@ class ProjectStore {
 
     // Header-name modes. A mode outside 0..2 counts as OnlyFileName.
     void UpdateNameOffsets();
-    static uint32_t FileNameOffset(const char* path); // behind the last '/'; 0 without one; ~0u for ""
+    static uint32_t FileNameOffset(const char* path); // behind the last separator; 0 without one; ~0u for ""
 
     // Recomputes the name offsets, then fills `list` with one record per used slot
     // in index order. `highest` receives the highest used index. Returns the count.

@@ -4,7 +4,11 @@
 // root a file that nobody may write counts as read-only, and one that nobody may
 // read as unreadable: what the user marked stays as marked.
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <string>
+
+#include "platform/file_time.h"
 
 namespace platform {
 
@@ -26,5 +30,55 @@ long readFileStart(const std::string& path, unsigned char* buffer, size_t size);
 
 // The folder part of `path` with its trailing '/', "./" for a bare name.
 std::string folderOf(const std::string& path);
+
+// Files as the engine and the command line see them: opened and read with the C
+// library, looked at and moved through the system where that is cheaper.
+// fopen whose file no child process inherits.
+std::FILE* openFile(const char* path, const char* mode);
+
+// Opens a regular file for reading without ever waiting: a FIFO or device named as a
+// member would otherwise block the caller, or feed it endlessly. A folder fails with
+// EISDIR, anything else that is no regular file with EINVAL. Fills size and last-write time.
+std::FILE* openRegularFile(const char* path, FileStatus* status);
+
+// Size and last-write time of an open file; false for a folder or when the system cannot tell.
+bool openFileStatus(std::FILE* f, FileStatus* out);
+
+// Moves up to `size` bytes from the read position of `from` to the write position of
+// `to` without passing them through the caller's memory, and returns how many it moved;
+// `from` is left just behind them. 0 where the system has no such path: the caller's
+// own reads and writes then do the work.
+std::size_t systemCopy(std::FILE* from, std::FILE* to, std::size_t size);
+
+// Whether the stream writes to a terminal (progress lines are drawn only there).
+bool isTerminal(std::FILE* f);
+
+struct FileFacts {
+    enum class Kind { Regular, Folder, Other };
+    Kind kind = Kind::Other;
+    uint64_t size = 0;
+    // Together they name the file, whichever path leads to it.
+    uint64_t device = 0;
+    uint64_t id = 0;
+    bool readable = false;
+    std::string whyUnreadable; // the system's reason when not readable
+};
+
+// Looks paths up; keeps the folder of the last lookup at hand, so a list of thousands
+// of files in a few folders costs one short lookup per file.
+class FileLookup {
+  public:
+    FileLookup() = default;
+    ~FileLookup();
+    FileLookup(const FileLookup&) = delete;
+    FileLookup& operator=(const FileLookup&) = delete;
+
+    // False with `error` holding the system's reason when the path leads nowhere.
+    bool find(const std::string& path, FileFacts* out, std::string* error);
+
+  private:
+    std::string folder_;
+    int folderFd_ = -1;
+};
 
 } // namespace platform

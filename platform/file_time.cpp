@@ -38,13 +38,6 @@ bool fromLocalTime(const LocalTime& t, int64_t* epochSeconds) {
     return true;
 }
 
-bool toDosDateTime(const LocalTime& t, uint16_t* date, uint16_t* time) {
-    if (t.year < 1980 || t.year > 2107) return false;
-    *date = static_cast<uint16_t>(((t.year - 1980) << 9) | (t.month << 5) | t.day);
-    *time = static_cast<uint16_t>((t.hour << 11) | (t.minute << 5) | (t.second / 2));
-    return true;
-}
-
 bool readOpenedFileStatus(const char* path, FileStatus* out) {
     int fd;
     do {

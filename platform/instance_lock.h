@@ -28,7 +28,11 @@ class InstanceLock {
   private:
     std::string name_;
     std::string path_;
+#ifdef _WIN32
+    void* handle_ = nullptr; // the named mutex
+#else
     int fd_ = -1;
+#endif
 };
 
 } // namespace platform
