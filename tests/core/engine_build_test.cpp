@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,9 +40,9 @@ struct Member {
 class EngineTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/corvane-engine-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        // Other checkouts may run the same tests at the same time.
+        dir = testing::TempDir() + "corvane-engine-" + std::to_string(std::random_device{}());
+        ASSERT_TRUE(std::filesystem::create_directory(dir));
         engineInit();
         block.reset(static_cast<unsigned char*>(std::malloc(kJobBlockSize)));
     }
@@ -48,7 +50,8 @@ class EngineTest : public ::testing::Test {
         finish();
         engineFinish();
         engineResetFileOps();
-        std::system(("rm -rf '" + dir + "'").c_str());
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
     }
 
     std::string file(const std::string& name, const std::string& bytes) {
@@ -136,8 +139,8 @@ TEST_F(EngineTest, ExactChunkTakesTwoSteps) {
     std::string big = dir + "/big";
     {
         std::FILE* f = std::fopen(big.c_str(), "wb");
-        ASSERT_EQ(ftruncate(fileno(f), kChunkSize), 0);
         std::fclose(f);
+        std::filesystem::resize_file(big, kChunkSize);
     }
     start({{0, big}, {1, file("small", "s")}});
     jobExecute(); // open

@@ -10,13 +10,28 @@
 
 #include "model/project_store.h"
 #include "platform/memory.h"
+#include "platform/path.h"
 
 namespace {
 
 const uint32_t kLast = kSlotCount - 1;
 
+// Paths are written here with '/' and registered with the system's own separator.
+std::string native(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = platform::kPathSeparator;
+    return path;
+}
+std::vector<std::string> nativeAll(std::vector<std::string> paths) {
+    for (std::string& p : paths)
+        p = native(p);
+    return paths;
+}
+// The other system's separator, which names no folder here.
+const char kForeignSeparator[] = {platform::kPathSeparator == '/' ? '\\' : '/', '\0'};
+
 std::string pathOf(uint32_t i) {
-    return "/data/f" + std::to_string(i);
+    return native("/data/f" + std::to_string(i));
 }
 
 bool allZero(const EntrySlot* slot) {
@@ -121,20 +136,26 @@ TEST(EntryTable, StoreInZeroFilledMemory) {
 }
 
 TEST(HeaderNames, NameOffsetsFollowTheMode) {
-    const std::vector<std::string> sounds = {"C:/snd/bgm01.qsd", "C:/snd/bgm02.qsd", "C:/snd/se01.qsd"};
+    const std::vector<std::string> sounds =
+        nativeAll({"C:/snd/bgm01.qsd", "C:/snd/bgm02.qsd", "C:/snd/se01.qsd"});
+    const std::string foreign = std::string("b") + kForeignSeparator + "x.qsd";
     const struct {
         uint32_t mode;
         std::vector<std::string> paths; // registered at 3, 5, 7, ...
         std::vector<std::string> names; // path + nameOffset after the update
     } cases[] = {
         {OnlyFileName, sounds, {"bgm01.qsd", "bgm02.qsd", "se01.qsd"}},
-        {OnlyFileName, {"C:bgm.qsd", "b\\x.qsd", ""}, {"C:bgm.qsd", "b\\x.qsd", ""}},
-        {3, {"/a/b.qsd"}, {"b.qsd"}}, // a foreign mode counts as file names only
+        {OnlyFileName, {"C:bgm.qsd", foreign, ""}, {"C:bgm.qsd", foreign, ""}},
+        {3, nativeAll({"/a/b.qsd"}), {"b.qsd"}}, // a foreign mode counts as file names only
         {CutOverlapping, sounds, {"bgm01.qsd", "bgm02.qsd", "se01.qsd"}},
         {CutOverlapping, {sounds[0], sounds[1]}, {"1.qsd", "2.qsd"}},
-        {CutOverlapping, {"C:/a/x.qsd", "D:/a/y.qsd"}, {"x.qsd", "y.qsd"}}, // the drive part is not compared
-        {CutOverlapping, {"C:/a/bcd", "C:/a/b", "C:/a/bcx"}, {"cd", "", "cx"}}, // a later, shorter path cuts
-        {CutOverlapping, {"C:", "C:/snd/a.qsd"}, {"", "snd/a.qsd"}},
+        {CutOverlapping,
+         nativeAll({"C:/a/x.qsd", "D:/a/y.qsd"}),
+         {"x.qsd", "y.qsd"}}, // the drive part is not compared
+        {CutOverlapping,
+         nativeAll({"C:/a/bcd", "C:/a/b", "C:/a/bcx"}),
+         {"cd", "", "cx"}}, // a later, shorter path cuts
+        {CutOverlapping, nativeAll({"C:", "C:/snd/a.qsd"}), nativeAll({"", "snd/a.qsd"})},
         {CutOverlapping, {std::string(259, 'a'), std::string(259, 'a')}, {"", ""}},
         {FullPath, sounds, sounds},
     };

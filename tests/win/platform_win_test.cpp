@@ -1,0 +1,180 @@
+// The Windows platform layer, run under Wine or on Windows itself.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <windows.h>
+
+#include "model/project_store.h"
+#include "platform/exe_path.h"
+#include "platform/file_access.h"
+#include "platform/file_time.h"
+#include "platform/instance_lock.h"
+#include "platform/whole_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class WinPlatformTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = testing::TempDir() + "corvane-win-" + std::to_string(std::random_device{}());
+        ASSERT_TRUE(fs::create_directory(dir));
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::string file(const std::string& name, const std::string& bytes) {
+        std::string p = dir + "\\" + name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+    std::string dir;
+};
+
+// Sets a file's last-write time to a local wall-clock time.
+void setLocalWriteTime(const std::string& path, WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s) {
+    SYSTEMTIME st{y, mo, 0, d, h, mi, s, 0};
+    FILETIME local, utc;
+    ASSERT_TRUE(::SystemTimeToFileTime(&st, &local));
+    ASSERT_TRUE(::LocalFileTimeToFileTime(&local, &utc));
+    HANDLE h2 = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(h2, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(::SetFileTime(h2, nullptr, nullptr, &utc));
+    ::CloseHandle(h2);
+}
+
+struct StampCase {
+    const char* name;
+    WORD year, month, day, hour, minute, second;
+    bool ok;
+};
+
+class DosStampTest : public WinPlatformTest, public ::testing::WithParamInterface<StampCase> {};
+
+// The local wall-clock time comes back, seconds halved, whatever the zone.
+TEST_P(DosStampTest, LastWriteComesBackAsLocalDosTime) {
+    const StampCase& c = GetParam();
+    std::string p = file("m.qsd", "x");
+    setLocalWriteTime(p, c.year, c.month, c.day, c.hour, c.minute, c.second);
+    uint16_t date = 0, time = 0;
+    ASSERT_EQ(platform::readLastWriteDos(p.c_str(), &date, &time), c.ok);
+    if (!c.ok) return;
+    EXPECT_EQ(date, ((c.year - 1980) << 9) | (c.month << 5) | c.day);
+    EXPECT_EQ(time, (c.hour << 11) | (c.minute << 5) | (c.second / 2));
+
+    // The open-file status agrees with the path-based reading.
+    platform::FileStatus st;
+    ASSERT_TRUE(platform::readOpenedFileStatus(p.c_str(), &st));
+    platform::LocalTime lt;
+    ASSERT_TRUE(platform::toLocalTime(st.lastWrite, &lt));
+    EXPECT_EQ(lt.year, c.year);
+    EXPECT_EQ(lt.hour, c.hour);
+    EXPECT_EQ(lt.minute, c.minute);
+    EXPECT_EQ(lt.second, c.second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Times, DosStampTest,
+                         ::testing::Values(StampCase{"OddSecond", 2023, 11, 14, 22, 13, 21, true},
+                                           StampCase{"FirstDosYear", 1980, 1, 1, 0, 0, 0, true},
+                                           StampCase{"LastDosYear", 2107, 12, 31, 23, 59, 58, true},
+                                           StampCase{"BeforeDos", 1979, 12, 31, 23, 59, 59, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Members are read without sharing: a file another program holds open for writing,
+// or a folder, has no date or status to give.
+TEST_F(WinPlatformTest, HeldFileAndFolderGiveNoDate) {
+    std::string p = file("held.qsd", "data");
+    uint16_t date, time;
+    platform::FileStatus st;
+    ASSERT_TRUE(platform::readLastWriteDos(p.c_str(), &date, &time));
+    HANDLE held = ::CreateFileA(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(platform::readLastWriteDos(p.c_str(), &date, &time));
+    EXPECT_FALSE(platform::readOpenedFileStatus(p.c_str(), &st));
+    ::CloseHandle(held);
+    EXPECT_TRUE(platform::readOpenedFileStatus(p.c_str(), &st));
+    EXPECT_EQ(st.size, 4u);
+    EXPECT_FALSE(platform::readLastWriteDos(dir.c_str(), &date, &time));
+    EXPECT_FALSE(platform::readOpenedFileStatus(dir.c_str(), &st));
+}
+
+TEST(WinInstanceLock, NamedMutexAdmitsOneHolderAndFreesOnRelease) {
+    const std::string name = "CORVANE-test-" + std::to_string(std::random_device{}());
+    auto first = std::make_unique<platform::InstanceLock>(name.c_str());
+    ASSERT_EQ(first->Acquire(), platform::InstanceLock::Result::Acquired);
+    platform::InstanceLock second(name.c_str());
+    EXPECT_EQ(second.Acquire(), platform::InstanceLock::Result::HeldElsewhere);
+    first.reset();
+    platform::InstanceLock third(name.c_str());
+    EXPECT_EQ(third.Acquire(), platform::InstanceLock::Result::Acquired);
+}
+
+TEST(WinExePath, SettingsFileSitsInTheModuleFolder) {
+    char module[MAX_PATH];
+    ASSERT_GT(::GetModuleFileNameA(nullptr, module, MAX_PATH), 0u);
+    std::string folder = module;
+    folder.erase(folder.rfind('\\') + 1);
+    EXPECT_EQ(platform::executableDir(), folder);
+    EXPECT_EQ(platform::fileBesideExecutable("Corvane.ini"), folder + "Corvane.ini");
+}
+
+TEST_F(WinPlatformTest, ReplaceFileOverwritesAndReadsBack) {
+    std::string p = file("Corvane.ini", std::string(5000, 'o'));
+    const unsigned char fresh[] = {'C', 'R', 'V', 'N'};
+    ASSERT_TRUE(platform::replaceFile(p.c_str(), fresh, sizeof fresh));
+    unsigned char back[8] = {};
+    EXPECT_EQ(platform::readFileStart(p.c_str(), back, sizeof back), 4);
+    EXPECT_EQ(std::memcmp(back, fresh, 4), 0);
+    EXPECT_EQ(fs::directory_iterator(dir)->path().filename(), "Corvane.ini"); // nothing left beside it
+    EXPECT_EQ(platform::readFileStart((dir + "\\missing").c_str(), back, sizeof back), -1);
+}
+
+TEST_F(WinPlatformTest, LookupTellsKindsAndKnowsOneFileByTwoPaths) {
+    std::string p = file("a.qsd", "12345");
+    platform::FileLookup lookup;
+    platform::FileFacts viaBackslash, viaSlash, folder;
+    std::string error;
+    ASSERT_TRUE(lookup.find(p, &viaBackslash, &error));
+    EXPECT_EQ(viaBackslash.kind, platform::FileFacts::Kind::Regular);
+    EXPECT_EQ(viaBackslash.size, 5u);
+    EXPECT_TRUE(viaBackslash.readable);
+    std::string slashed = p;
+    for (char& c : slashed)
+        if (c == '\\') c = '/';
+    ASSERT_TRUE(lookup.find(slashed, &viaSlash, &error));
+    EXPECT_EQ(viaSlash.id, viaBackslash.id);
+    EXPECT_EQ(viaSlash.device, viaBackslash.device);
+    ASSERT_TRUE(lookup.find(dir, &folder, &error));
+    EXPECT_EQ(folder.kind, platform::FileFacts::Kind::Folder);
+    EXPECT_FALSE(lookup.find(dir + "\\missing.qsd", &folder, &error));
+    EXPECT_EQ(error, std::strerror(ENOENT));
+}
+
+struct NameCase {
+    const char* name;
+    const char* path;
+    uint32_t offset;
+};
+
+class WinFileNameOffset : public ::testing::TestWithParam<NameCase> {};
+
+// Only the backslash separates a header name; '/' and ':' stay part of it.
+TEST_P(WinFileNameOffset, OnlyBackslashSeparates) {
+    EXPECT_EQ(ProjectStore::FileNameOffset(GetParam().path), GetParam().offset);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, WinFileNameOffset,
+                         ::testing::Values(NameCase{"Backslash", "C:\\snd\\bgm01.qsd", 7},
+                                           NameCase{"SlashIsNoSeparator", "C:\\snd/bgm01.qsd", 3},
+                                           NameCase{"DriveColon", "C:bgm.qsd", 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
