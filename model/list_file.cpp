@@ -7,6 +7,7 @@
 
 #include "model/project_store.h"
 #include "model/text_file.h"
+#include "platform/path.h"
 
 namespace {
 
@@ -41,13 +42,10 @@ class IndexTable {
     std::vector<uint32_t> firstLine_;
 };
 
-bool isAbsolute(const std::string& path) {
-    return !path.empty() && path[0] == '/';
-}
-
 std::string joined(const std::string& folder, const std::string& path) {
-    if (folder.empty() || isAbsolute(path)) return path;
-    return folder.back() == '/' ? folder + path : folder + "/" + path;
+    if (folder.empty() || platform::isAbsolutePath(path)) return path;
+    return platform::isPathSeparator(folder.back()) ? folder + path
+                                                    : folder + platform::kPathSeparator + path;
 }
 
 // A path relative to the list's folder that means just what it says: no empty, "."
@@ -56,7 +54,7 @@ bool isPlainRelative(const std::string& rest) {
     if (rest.empty()) return false;
     size_t begin = 0;
     while (begin <= rest.size()) {
-        size_t end = rest.find('/', begin);
+        size_t end = platform::findPathSeparator(rest, begin);
         if (end == std::string::npos) end = rest.size();
         const std::string part = rest.substr(begin, end - begin);
         if (part.empty() || part == "." || part == "..") return false;
@@ -100,9 +98,9 @@ bool parseLine(const std::string& text, size_t begin, size_t end, int64_t previo
 } // namespace
 
 std::string ListFolder(const std::string& listPath) {
-    const size_t slash = listPath.rfind('/');
+    const size_t slash = platform::findLastPathSeparator(listPath);
     if (slash == std::string::npos) return "";
-    if (slash == 0) return "/";
+    if (slash == 0) return listPath.substr(0, 1);
     const std::string folder = listPath.substr(0, slash);
     return folder == "." ? "" : folder;
 }
@@ -154,7 +152,9 @@ bool ReadList(const std::string& listPath, std::vector<ListEntry>* out, std::str
 }
 
 bool FormatList(const ProjectStore& store, const std::string& folder, std::string* text, std::string* error) {
-    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    const std::string prefix = folder.empty() || platform::isPathSeparator(folder.back())
+                                   ? folder
+                                   : folder + platform::kPathSeparator;
     std::string result;
     for (uint32_t index = 0, end = store.GetEntryEnd(); index < end; ++index) {
         const char* slotPath = store.GetEntryPath(index);
@@ -166,7 +166,7 @@ bool FormatList(const ProjectStore& store, const std::string& folder, std::strin
             return fail(
                 error, where + ": " + path,
                 "the path holds a tab, a line feed or a carriage return, which no list line can hold");
-        if (!isAbsolute(path)) {
+        if (!platform::isAbsolutePath(path)) {
             // Relative to the current folder, which the list's reader does not share.
             std::error_code ec;
             const std::filesystem::path absolute = std::filesystem::absolute(path, ec);

@@ -219,4 +219,31 @@ bool FileLookup::find(const std::string& path, FileFacts* out, std::string* erro
     return true;
 }
 
+bool readRegularFile(const std::string& path, std::size_t limit, std::string* text, std::string* why) {
+    // Non-blocking, so that a FIFO is refused instead of waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const char* reason = nullptr;
+    struct stat st {};
+    if (fd < 0)
+        reason = std::strerror(errno);
+    else if (::fstat(fd, &st) != 0)
+        reason = std::strerror(errno);
+    else if (S_ISDIR(st.st_mode))
+        reason = "is a folder, not a file";
+    else if (!S_ISREG(st.st_mode))
+        reason = "not a regular file";
+    text->clear();
+    char buffer[65536];
+    while (!reason && text->size() < limit) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - text->size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) reason = std::strerror(errno);
+        if (n <= 0) break;
+        text->append(buffer, static_cast<std::size_t>(n));
+    }
+    if (fd >= 0) ::close(fd);
+    if (reason) *why = reason;
+    return !reason;
+}
+
 } // namespace platform

@@ -28,6 +28,11 @@ bool folderIsWritable(const std::string& path);
 // read fails. Never blocks on a FIFO or device.
 long readFileStart(const std::string& path, unsigned char* buffer, size_t size);
 
+// Reads at most `limit` bytes of a regular file without ever waiting: a FIFO or device
+// is refused rather than waited on. False with `why` set: "is a folder, not a file",
+// "not a regular file" or the system's reason.
+bool readRegularFile(const std::string& path, std::size_t limit, std::string* text, std::string* why);
+
 // The folder part of `path` with its trailing '/', "./" for a bare name.
 std::string folderOf(const std::string& path);
 

@@ -50,6 +50,19 @@ std::FILE* openFile(const char* path, const char* mode) {
     return std::fopen(path, mode);
 }
 
+std::FILE* openRegularFile(const char* path, FileStatus* status) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return nullptr;
+    // A pipe or a device opens too, but is no member.
+    HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(f)));
+    if (::GetFileType(h) != FILE_TYPE_DISK || !openFileStatus(f, status)) {
+        std::fclose(f);
+        errno = EINVAL;
+        return nullptr;
+    }
+    return f;
+}
+
 bool openFileStatus(std::FILE* f, FileStatus* out) {
     HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(f)));
     BY_HANDLE_FILE_INFORMATION info;

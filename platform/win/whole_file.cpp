@@ -1,5 +1,7 @@
 #include "platform/whole_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <windows.h>
 
@@ -17,6 +19,32 @@ long readFileStart(const char* path, unsigned char* buffer, std::size_t size) {
     }
     ::CloseHandle(h);
     return static_cast<long>(done);
+}
+
+bool readRegularFile(const char* path, std::string* text, std::string* why) {
+    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD error = ::GetLastError();
+        *why = error == ERROR_ACCESS_DENIED ? std::strerror(EACCES) : std::strerror(ENOENT);
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        ::GetFileType(h) != FILE_TYPE_DISK) {
+        bool folder =
+            ::GetFileType(h) == FILE_TYPE_DISK && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        ::CloseHandle(h);
+        *why = folder ? "is a folder, not a file" : "not a regular file";
+        return false;
+    }
+    text->clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text->append(buffer, got);
+    ::CloseHandle(h);
+    return true;
 }
 
 bool replaceFile(const char* path, const unsigned char* data, std::size_t size) {
