@@ -47,7 +47,7 @@ cd "$build"
   --without-liblzma --without-libcurl --without-regex --without-opengl \
   --disable-xrc --disable-html --disable-aui --disable-stc \
   --disable-richtext --disable-propgrid --disable-ribbon --disable-webview \
-  --disable-mediactrl --disable-webrequest --disable-debugreport \
+  --disable-mediactrl --disable-webrequest --disable-debugreport --disable-svg \
   --disable-compat30 --disable-tests --disable-precomp-headers \
   CC=$host-gcc-posix CXX=$host-g++-posix >/dev/null
 make -s -j"$(nproc)" >/dev/null
