@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "cli/commands.h"
@@ -12,6 +11,7 @@
 #include "cli/pack_options.h"
 #include "cli/pack_run.h"
 #include "engine/archive_layout.h"
+#include "platform/file_access.h"
 
 namespace {
 
@@ -61,10 +61,11 @@ int pack(const std::vector<std::string>& args) {
     std::vector<InputFile> inputs;
     for (const Member& m : members)
         inputs.push_back({m.where() + " (" + m.path + ")", m.device, m.inode});
-    struct stat listStat {};
-    if (options.hasList && options.listFile != "-" && ::stat(options.listFile.c_str(), &listStat) == 0)
-        inputs.push_back({"the list file " + options.listFile, static_cast<uint64_t>(listStat.st_dev),
-                          static_cast<uint64_t>(listStat.st_ino)});
+    platform::FileLookup lookup;
+    platform::FileFacts list;
+    std::string why;
+    if (options.hasList && options.listFile != "-" && lookup.find(options.listFile, &list, &why))
+        inputs.push_back({"the list file " + options.listFile, list.device, list.id});
     if (!checkOutputs(&outputs, inputs, &error)) return checkError(error);
     std::vector<uint64_t> sizes;
     for (const Member& m : members)

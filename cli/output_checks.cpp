@@ -1,14 +1,8 @@
 #include "cli/output_checks.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "cli/pack_options.h"
 #include "engine/output_names.h"
+#include "platform/output_files.h"
 
 namespace {
 
@@ -17,49 +11,17 @@ bool fail(std::string* error, const std::string& name, const std::string& why) {
     return false;
 }
 
-std::string folderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string realPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
-}
-
 // Finds the file an output name stands for and whether it may be replaced.
 bool resolve(OutputFile* out, std::string* error) {
     if (out->name.empty()) return fail(error, "''", "an output file needs a name");
-    const std::string& name = out->name;
-    if (name.back() == '/') return fail(error, name, "names a folder, not a file");
-    struct stat st {};
-    if (::lstat(name.c_str(), &st) == 0) {
-        std::string real = realPath(name);
-        if (real.empty()) return fail(error, name, std::string("cannot follow it: ") + std::strerror(errno));
-        if (::stat(real.c_str(), &st) != 0) return fail(error, name, std::strerror(errno));
-        if (!S_ISREG(st.st_mode)) return fail(error, name, "exists and is not a regular file");
-        // A file its owner keeps from being written is not replaced behind their back.
-        if (::access(real.c_str(), W_OK) != 0) return fail(error, name, std::strerror(errno));
-        out->target = real;
-        out->exists = true;
-        out->mode = static_cast<uint32_t>(st.st_mode & 07777);
-        out->device = static_cast<uint64_t>(st.st_dev);
-        out->inode = static_cast<uint64_t>(st.st_ino);
-    } else if (errno != ENOENT) {
-        return fail(error, name, std::strerror(errno));
-    } else {
-        std::string folder = realPath(folderOf(name));
-        if (folder.empty()) return fail(error, name, "its folder does not exist");
-        std::string base = name.substr(name.rfind('/') == std::string::npos ? 0 : name.rfind('/') + 1);
-        out->target = (folder == "/" ? "" : folder) + "/" + base;
-    }
-    // The new file is made beside its target and renamed over it.
-    std::string folder = folderOf(out->target);
-    struct stat fst {};
-    if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode))
-        return fail(error, name, "its folder does not exist");
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) return fail(error, name, "its folder cannot be written");
+    platform::OutputTarget found;
+    std::string why;
+    if (!platform::resolveOutput(out->name, &found, &why)) return fail(error, out->name, why);
+    out->target = found.target;
+    out->exists = found.exists;
+    out->mode = found.mode;
+    out->device = found.device;
+    out->inode = found.id;
     return true;
 }
 

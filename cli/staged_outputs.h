@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/output_checks.h"
+#include "platform/output_files.h"
 
 class StagedOutputs {
   public:
@@ -18,7 +19,7 @@ class StagedOutputs {
     // status 128 + the signal. False with `error` set when one cannot be made.
     bool create(const PackOutputs& outputs, std::string* error);
     // Where output `i` (0 archive, 1 header, 2 log) is written meanwhile.
-    const char* path(int i) const { return temps_[i].c_str(); }
+    const char* path(int i) const { return staged_.path(i); }
     // Renames every temporary over its target.
     bool commit(std::string* error);
     // Removes the temporaries that are left.
@@ -28,6 +29,5 @@ class StagedOutputs {
     [[noreturn]] static void abandon(int status);
 
   private:
-    std::string temps_[3];
-    std::string targets_[3];
+    platform::StagedFiles staged_;
 };

@@ -7,7 +7,7 @@ namespace platform {
 // Large pages need a privilege ordinary users lack; the tables are small enough without.
 void adviseLargePages(void*, std::size_t) {}
 
-LargeBuffer::LargeBuffer(std::size_t size) {
+LargeBuffer::LargeBuffer(std::size_t size, bool) {
     void* p = ::VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (!p) return;
     base_ = p;
