@@ -5,6 +5,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include "platform/path.h"
+
 namespace platform {
 
 namespace {
@@ -84,6 +86,87 @@ std::size_t systemCopy(std::FILE*, std::FILE*, std::size_t) {
 
 bool isTerminal(std::FILE* f) {
     return ::_isatty(::_fileno(f)) != 0;
+}
+
+PathKind pathKind(const std::string& path) {
+    if (path.empty()) return PathKind::Missing;
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+    return attributes & FILE_ATTRIBUTE_DEVICE ? PathKind::Other : PathKind::RegularFile;
+}
+
+bool fileIsReadWrite(const std::string& path) {
+    if (pathKind(path) != PathKind::RegularFile) return false;
+    // What the user marked read-only stays so, whatever the account may do.
+    if (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) return false;
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(h);
+    return true;
+}
+
+bool folderIsWritable(const std::string& path) {
+    if (pathKind(path) != PathKind::Folder) return false;
+    // Folder rights are access lists; making a file there is the only reliable answer.
+    std::string probe = path;
+    if (!isPathSeparator(probe.back())) probe += kPathSeparator;
+    probe += ".corvane-probe";
+    HANDLE h = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(h);
+    return true;
+}
+
+long readFileStart(const std::string& path, unsigned char* buffer, size_t size) {
+    if (pathKind(path) != PathKind::RegularFile) return -1;
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    long done = 0;
+    while (static_cast<size_t>(done) < size) {
+        DWORD got = 0;
+        if (!::ReadFile(h, buffer + done, static_cast<DWORD>(size - static_cast<size_t>(done)), &got,
+                        nullptr)) {
+            done = -1;
+            break;
+        }
+        if (got == 0) break;
+        done += static_cast<long>(got);
+    }
+    ::CloseHandle(h);
+    return done;
+}
+
+bool readRegularFile(const char* path, std::string* text, std::string* why) {
+    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        *why = reasonOf(::GetLastError());
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool known = ::GetFileInformationByHandle(h, &info);
+    bool disk = ::GetFileType(h) == FILE_TYPE_DISK;
+    if (!known || !disk || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::CloseHandle(h);
+        *why = known && disk ? "is a folder, not a file" : "not a regular file";
+        return false;
+    }
+    text->clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text->append(buffer, got);
+    ::CloseHandle(h);
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    const size_t cut = findLastPathSeparator(path);
+    return cut == std::string::npos ? std::string(".") + kPathSeparator : path.substr(0, cut + 1);
 }
 
 FileLookup::~FileLookup() = default;

@@ -11,9 +11,9 @@
 #include "model/project_store.h"
 #include "platform/exe_path.h"
 #include "platform/file_access.h"
+#include "platform/file_replace.h"
 #include "platform/file_time.h"
 #include "platform/instance_lock.h"
-#include "platform/whole_file.h"
 
 namespace {
 
@@ -129,12 +129,17 @@ TEST(WinExePath, SettingsFileSitsInTheModuleFolder) {
 TEST_F(WinPlatformTest, ReplaceFileOverwritesAndReadsBack) {
     std::string p = file("Corvane.ini", std::string(5000, 'o'));
     const unsigned char fresh[] = {'C', 'R', 'V', 'N'};
-    ASSERT_TRUE(platform::replaceFile(p.c_str(), fresh, sizeof fresh));
+    EXPECT_EQ(platform::replaceFile(p, fresh, sizeof fresh).outcome, platform::ReplaceResult::Replaced);
     unsigned char back[8] = {};
-    EXPECT_EQ(platform::readFileStart(p.c_str(), back, sizeof back), 4);
+    EXPECT_EQ(platform::readFileStart(p, back, sizeof back), 4);
     EXPECT_EQ(std::memcmp(back, fresh, 4), 0);
     EXPECT_EQ(fs::directory_iterator(dir)->path().filename(), "Corvane.ini"); // nothing left beside it
-    EXPECT_EQ(platform::readFileStart((dir + "\\missing").c_str(), back, sizeof back), -1);
+    EXPECT_EQ(platform::readFileStart(dir + "\\missing", back, sizeof back), -1);
+    // What the user marked read-only is left alone.
+    ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(platform::replaceFile(p, fresh, 2).ok());
+    EXPECT_EQ(platform::readFileStart(p, back, sizeof back), 4);
+    ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(WinPlatformTest, LookupTellsKindsAndKnowsOneFileByTwoPaths) {
