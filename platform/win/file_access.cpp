@@ -1,5 +1,6 @@
 #include "platform/file_access.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <io.h>
@@ -140,9 +141,9 @@ long readFileStart(const std::string& path, unsigned char* buffer, size_t size) 
     return done;
 }
 
-bool readRegularFile(const char* path, std::string* text, std::string* why) {
-    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+bool readRegularFile(const std::string& path, size_t limit, std::string* text, std::string* why) {
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         *why = reasonOf(::GetLastError());
         return false;
@@ -158,10 +159,19 @@ bool readRegularFile(const char* path, std::string* text, std::string* why) {
     text->clear();
     char buffer[65536];
     DWORD got = 0;
-    while (::ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bool ok = true;
+    while (text->size() < limit) {
+        DWORD want = static_cast<DWORD>(std::min(sizeof buffer, limit - text->size()));
+        if (!::ReadFile(h, buffer, want, &got, nullptr)) {
+            *why = reasonOf(::GetLastError());
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
         text->append(buffer, got);
+    }
     ::CloseHandle(h);
-    return true;
+    return ok;
 }
 
 std::string folderOf(const std::string& path) {
