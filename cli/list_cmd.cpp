@@ -1,9 +1,9 @@
 // bxa list: the used indexes of an archive with their places, sizes, dates and names.
 #include <cstdio>
-#include <unistd.h>
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "platform/file_access.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ int listCommand(const std::vector<std::string>& args) {
         out += used.empty() ? "]\n" : "\n]\n";
         std::fputs(out.c_str(), stdout);
     } else {
-        const bool terminal = ::isatty(STDOUT_FILENO);
+        const bool terminal = platform::isTerminal(stdout);
         if (terminal) std::printf("%5s %10s %10s %-19s %s\n", "INDEX", "OFFSET", "SIZE", "DATE", "NAME");
         for (uint32_t i : used) {
             const MemberRecord& m = r.record(i) ? *r.record(i) : none;

@@ -27,6 +27,9 @@ class OutputFolder {
     void abort();
 
   private:
+#ifdef _WIN32
+    std::string folder_; // with its trailing separator
+#endif
     int dirFd_ = -1;
     int fileFd_ = -1;
     std::string name_;

@@ -43,6 +43,21 @@ bool toLocalTime(int64_t epochSeconds, LocalTime* out) {
     return true;
 }
 
+bool fromLocalTime(const LocalTime& t, int64_t* epochSeconds) {
+    SYSTEMTIME st{static_cast<WORD>(t.year),
+                  static_cast<WORD>(t.month),
+                  0,
+                  static_cast<WORD>(t.day),
+                  static_cast<WORD>(t.hour),
+                  static_cast<WORD>(t.minute),
+                  static_cast<WORD>(t.second),
+                  0};
+    FILETIME local, utc;
+    if (!::SystemTimeToFileTime(&st, &local) || !::LocalFileTimeToFileTime(&local, &utc)) return false;
+    *epochSeconds = (ticksOf(utc) - kEpochTicks) / kTicksPerSecond;
+    return true;
+}
+
 bool readOpenedFileStatus(const char* path, FileStatus* out) {
     HANDLE h = openUnshared(path); // a folder does not open without backup semantics
     if (h == INVALID_HANDLE_VALUE) return false;
