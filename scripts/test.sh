@@ -30,8 +30,3 @@ cd "$build"
 # resets then refuses the next connection for a moment.
 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$(nproc)"
 
-# The same code as a Windows program, built with mingw-w64 and tested under Wine.
-if [ "$build" = build ]; then
-  cd ..
-  ./scripts/windows.sh --core
-fi
