@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bxa_model.h"
+#include "bxa_run.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
 
@@ -33,34 +34,10 @@ namespace fs = std::filesystem;
 
 constexpr int64_t kStamp = 1700000001; // 2023-11-14 22:13:21 UTC: an odd second
 
-struct TempDir {
-    std::string path;
-    TempDir() {
-        const char* base = std::getenv("TMPDIR");
-        path = std::string(base && *base ? base : "/tmp") + "/bxa-test-XXXXXX";
-        if (!::mkdtemp(path.data())) throw std::runtime_error("cannot make a temporary folder");
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFile(const std::string& path, const std::string& data) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-struct RunResult {
-    int status = -1; // exit status, or -1 when the process did not exit normally
-    std::string out, err;
-};
+using bxarun::readFile;
+using bxarun::RunResult;
+using bxarun::TempDir;
+using bxarun::writeFile;
 
 struct Child {
     pid_t pid = -1;
