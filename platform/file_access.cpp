@@ -23,47 +23,6 @@ bool allowed(const std::string& path, const struct stat& st, int rights) {
     return true;
 }
 
-constexpr long kPipeSize = 1 << 20;
-
-// Moves bytes from file to file inside the kernel, through a pipe of our own: its
-// large buffer passes whole runs of pages even when a member lands half a page off
-// its source's page grid (a 2 KiB alignment does that), where the small pipe behind
-// copy_file_range costs about half as much again. Returns the bytes that reached
-// `out`, leaving the source just behind them; -1 when no such pipe can be had.
-long long spliceCopy(int in, int out, std::size_t size) {
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
-    long long done = -1;
-    long capacity = ::fcntl(pipeEnds[1], F_SETPIPE_SZ, kPipeSize);
-    off_t start = ::lseek(in, 0, SEEK_CUR);
-    if (capacity >= kPipeSize && start >= 0) {
-        done = 0;
-        while (static_cast<std::size_t>(done) < size) {
-            std::size_t want =
-                std::min(size - static_cast<std::size_t>(done), static_cast<std::size_t>(capacity));
-            ssize_t got = ::splice(in, nullptr, pipeEnds[1], nullptr, want, SPLICE_F_MOVE);
-            if (got <= 0) break;
-            ssize_t left = got;
-            while (left > 0) {
-                ssize_t put = ::splice(pipeEnds[0], nullptr, out, nullptr, static_cast<std::size_t>(left),
-                                       SPLICE_F_MOVE);
-                if (put <= 0) break;
-                left -= put;
-                done += put;
-            }
-            if (left > 0) {
-                // The archive took less (a full disk): read and write take over from
-                // the first byte it did not take, and report the fault.
-                ::lseek(in, start + static_cast<off_t>(done), SEEK_SET);
-                break;
-            }
-        }
-    }
-    ::close(pipeEnds[0]);
-    ::close(pipeEnds[1]);
-    return done;
-}
-
 // System calls dominate a pack of thousands of small files, so readability is
 // asked of the kernel only when the owner's read bit does not settle it: for the
 // file's owner that bit is the whole answer (access lists never mask it).
@@ -161,23 +120,6 @@ bool openFileStatus(std::FILE* f, FileStatus* out) {
     out->size = static_cast<uint64_t>(st.st_size);
     out->lastWrite = static_cast<int64_t>(st.st_mtime);
     return true;
-}
-
-std::size_t systemCopy(std::FILE* from, std::FILE* to, std::size_t size) {
-    if (std::fflush(to) != 0) return 0;
-    int in = fileno(from), out = fileno(to);
-    off_t at = ::lseek(out, 0, SEEK_CUR);
-    if (at < 0) return 0;
-    long long moved = spliceCopy(in, out, size);
-    std::size_t done = moved > 0 ? static_cast<std::size_t>(moved) : 0;
-    while (moved < 0 && done < size) {
-        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size - done, 0);
-        if (n <= 0) break; // end of file, or no kernel support: read and write take over
-        done += static_cast<std::size_t>(n);
-    }
-    // The stream's idea of its position must follow what the kernel wrote.
-    if (done > 0) std::fseek(to, static_cast<long>(at + static_cast<off_t>(done)), SEEK_SET);
-    return done;
 }
 
 bool isTerminal(std::FILE* f) {

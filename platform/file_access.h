@@ -49,12 +49,6 @@ std::FILE* openRegularFile(const char* path, FileStatus* status);
 // Size and last-write time of an open file; false for a folder or when the system cannot tell.
 bool openFileStatus(std::FILE* f, FileStatus* out);
 
-// Moves up to `size` bytes from the read position of `from` to the write position of
-// `to` without passing them through the caller's memory, and returns how many it moved;
-// `from` is left just behind them. 0 where the system has no such path: the caller's
-// own reads and writes then do the work.
-std::size_t systemCopy(std::FILE* from, std::FILE* to, std::size_t size);
-
 // Whether the stream writes to a terminal (progress lines are drawn only there).
 bool isTerminal(std::FILE* f);
 

@@ -81,10 +81,6 @@ bool openFileStatus(std::FILE* f, FileStatus* out) {
     return true;
 }
 
-std::size_t systemCopy(std::FILE*, std::FILE*, std::size_t) {
-    return 0;
-}
-
 bool isTerminal(std::FILE* f) {
     return ::_isatty(::_fileno(f)) != 0;
 }
