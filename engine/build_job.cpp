@@ -322,7 +322,7 @@ BuildJob* jobCreate(const char* archiveName, void* block, std::size_t blockSize)
     std::memset(block, 0, sizeof(BuildJob));
     BuildJob* job = static_cast<BuildJob*>(block);
     g_slot = job;
-    job->fileCache.folder = job->fileCache.pipe[0] = job->fileCache.pipe[1] = -1;
+    job->fileCache = platform::emptyMemberFileCache();
     job->state = BuildJobState::Created;
     job->outputFlags = kOutputHeader | kOutputLog;
     job->alignment = kDefaultAlignment;

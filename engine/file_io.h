@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/member_files.h"
+
 struct EngineFileOps {
     std::FILE* (*open)(const char* path, const char* mode);
     int (*close)(std::FILE* f);
@@ -22,15 +24,9 @@ struct EngineFileOps {
     std::size_t (*copy)(std::FILE* from, std::FILE* to, std::size_t size);
 };
 
-// What the plain implementations keep between calls of one build to save system
-// calls: the folder of the members being opened, while consecutive members share
-// it, and the pipe of the kernel copy. The job keeps it in its block; -1 marks a
-// handle not open.
-struct EngineFileCache {
-    int folder;
-    int pipe[2];
-    char folderPath[260];
-};
+// What the plain implementations keep open between the members of one build to
+// save system calls. The job keeps it in its block.
+using EngineFileCache = platform::MemberFileCache;
 // Readies `cache` and has the plain implementations use it (null: no cache).
 void engineFileCacheOpen(EngineFileCache* cache);
 // Closes the cache's handles; the plain implementations stop using it.

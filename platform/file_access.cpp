@@ -85,43 +85,6 @@ std::FILE* openFile(const char* path, const char* mode) {
     return std::fopen(path, withCloseOnExec.c_str());
 }
 
-std::FILE* openRegularFile(const char* path, FileStatus* status) {
-    int fd;
-    do {
-        fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        int reason = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        errno = reason;
-        return nullptr;
-    }
-    // Reads of a regular file do not block anyway; the flag goes so they behave plainly.
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (!f) {
-        ::close(fd);
-        return nullptr;
-    }
-    status->size = static_cast<uint64_t>(st.st_size);
-    status->lastWrite = static_cast<int64_t>(st.st_mtime);
-    return f;
-}
-
-bool openFileStatus(std::FILE* f, FileStatus* out) {
-    struct stat st {};
-    if (::fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
-    out->size = static_cast<uint64_t>(st.st_size);
-    out->lastWrite = static_cast<int64_t>(st.st_mtime);
-    return true;
-}
-
 bool isTerminal(std::FILE* f) {
     return ::isatty(fileno(f)) == 1;
 }

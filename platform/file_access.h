@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/file_time.h"
-
 namespace platform {
 
 enum class PathKind { Missing, RegularFile, Folder, Other };
@@ -40,14 +38,6 @@ std::string folderOf(const std::string& path);
 // library, looked at and moved through the system where that is cheaper.
 // fopen whose file no child process inherits.
 std::FILE* openFile(const char* path, const char* mode);
-
-// Opens a regular file for reading without ever waiting: a FIFO or device named as a
-// member would otherwise block the caller, or feed it endlessly. A folder fails with
-// EISDIR, anything else that is no regular file with EINVAL. Fills size and last-write time.
-std::FILE* openRegularFile(const char* path, FileStatus* status);
-
-// Size and last-write time of an open file; false for a folder or when the system cannot tell.
-bool openFileStatus(std::FILE* f, FileStatus* out);
 
 // Whether the stream writes to a terminal (progress lines are drawn only there).
 bool isTerminal(std::FILE* f);

@@ -12,9 +12,6 @@ namespace platform {
 
 namespace {
 
-constexpr int64_t kEpochTicks = 116444736000000000LL;
-constexpr int64_t kTicksPerSecond = 10000000LL;
-
 // The messages name the reason as the C library would, like everywhere else.
 std::string reasonOf(DWORD error) {
     switch (error) {
@@ -51,34 +48,6 @@ bool factsOf(HANDLE h, FileFacts* out) {
 std::FILE* openFile(const char* path, const char* mode) {
     // The program starts no other process, so inheritance needs no guard here.
     return std::fopen(path, mode);
-}
-
-std::FILE* openRegularFile(const char* path, FileStatus* status) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return nullptr;
-    // A pipe or a device opens too, but is no member.
-    HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(f)));
-    if (::GetFileType(h) != FILE_TYPE_DISK || !openFileStatus(f, status)) {
-        std::fclose(f);
-        errno = EINVAL;
-        return nullptr;
-    }
-    return f;
-}
-
-bool openFileStatus(std::FILE* f, FileStatus* out) {
-    HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(f)));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (h == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(h, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    out->size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-    int64_t ticks = static_cast<int64_t>(static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
-                                         info.ftLastWriteTime.dwLowDateTime) -
-                    kEpochTicks;
-    out->lastWrite =
-        ticks >= 0 ? ticks / kTicksPerSecond : -((-ticks + kTicksPerSecond - 1) / kTicksPerSecond);
-    return true;
 }
 
 bool isTerminal(std::FILE* f) {

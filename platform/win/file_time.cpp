@@ -2,17 +2,11 @@
 
 #include <windows.h>
 
+#include "platform/win/epoch_seconds.h"
+
 namespace platform {
 
 namespace {
-
-// 100-nanosecond ticks between 1601-01-01 and 1970-01-01.
-constexpr int64_t kEpochTicks = 116444736000000000LL;
-constexpr int64_t kTicksPerSecond = 10000000LL;
-
-int64_t ticksOf(const FILETIME& ft) {
-    return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
-}
 
 FILETIME fileTimeOf(int64_t ticks) {
     FILETIME ft;
@@ -66,10 +60,7 @@ bool readOpenedFileStatus(const char* path, FileStatus* out) {
     bool ok = ::GetFileSizeEx(h, &size) && ::GetFileTime(h, nullptr, nullptr, &written);
     if (ok) {
         out->size = static_cast<uint64_t>(size.QuadPart);
-        int64_t ticks = ticksOf(written) - kEpochTicks;
-        // Whole seconds, rounded down also before 1970.
-        out->lastWrite =
-            ticks >= 0 ? ticks / kTicksPerSecond : -((-ticks + kTicksPerSecond - 1) / kTicksPerSecond);
+        out->lastWrite = epochSecondsOf(written);
     }
     ::CloseHandle(h);
     return ok;
