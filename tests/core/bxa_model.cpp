@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 
 namespace bxamodel {
 namespace {
@@ -64,13 +63,23 @@ std::vector<std::string> nameParts(const std::vector<std::string>& paths, int mo
     return parts;
 }
 
+// Calendar arithmetic of its own, so the model leans on no C library's time zone
+// or range: days since 1970 to a civil date (proleptic Gregorian).
 Stamp stampAt(int64_t epochSeconds, int utcOffsetSeconds) {
-    const time_t t = static_cast<time_t>(epochSeconds + utcOffsetSeconds);
-    struct tm v {};
-    gmtime_r(&t, &v);
-    auto u = [](int x) { return static_cast<uint16_t>(x); };
-    return {u(v.tm_year + 1900), u(v.tm_mon + 1), u(v.tm_mday),
-            u(v.tm_hour),        u(v.tm_min),     u(v.tm_sec / 2 * 2)};
+    const int64_t local = epochSeconds + utcOffsetSeconds;
+    const int64_t days = (local >= 0 ? local : local - 86399) / 86400;
+    const int64_t secs = local - days * 86400;
+    const int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int64_t day = doy - (153 * mp + 2) / 5 + 1;
+    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    auto u = [](int64_t x) { return static_cast<uint16_t>(x); };
+    return {u(year), u(month), u(day), u(secs / 3600), u(secs / 60 % 60), u(secs % 60 / 2 * 2)};
 }
 
 Output build(const Build& b) {
