@@ -53,6 +53,33 @@ TEST(WinListFile, RelativePathsJoinTheFolderWithABackslash) {
     }
 }
 
+struct LineEndCase {
+    const char* name;
+    const char* text;
+    std::vector<std::string> paths; // resolved against C:\data
+};
+
+// Lists written on either system read the same: only the one CR right before a LF
+// belongs to the line end; any other CR is part of the path.
+TEST(WinListFile, LinesEndInLfOrCrLf) {
+    const LineEndCase cases[] = {
+        {"Lf", "a\nb\n", {"C:\\data\\a", "C:\\data\\b"}},
+        {"CrLf", "a\r\nb\r\n", {"C:\\data\\a", "C:\\data\\b"}},
+        {"MixedAndNoEndAtTheEnd", "a\r\nb\nc", {"C:\\data\\a", "C:\\data\\b", "C:\\data\\c"}},
+        {"OnlyTheLastCrGoes", "a\rb\r\r\n", {"C:\\data\\a\rb\r"}},
+        {"LoneCrEndsNoLine", "a\rb\n", {"C:\\data\\a\rb"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<ListEntry> entries;
+        std::string error;
+        ASSERT_TRUE(ParseList(c.text, "game.lst", "C:\\data", &entries, &error)) << c.name << ": " << error;
+        std::vector<std::string> paths;
+        for (const ListEntry& e : entries)
+            paths.push_back(e.path);
+        EXPECT_EQ(paths, c.paths) << c.name;
+    }
+}
+
 TEST(WinListFile, PathsBelowTheListsFolderAreWrittenRelative) {
     auto store = std::make_unique<ProjectStore>();
     ASSERT_TRUE(store->RegisterEntry("C:\\data\\a.qsd", 0));
