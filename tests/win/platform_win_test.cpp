@@ -1,6 +1,7 @@
 // The Windows platform layer, run under Wine or on Windows itself.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -8,12 +9,14 @@
 #include <string>
 #include <windows.h>
 
+#include "engine/member_attributes.h"
 #include "model/project_store.h"
 #include "platform/exe_path.h"
 #include "platform/file_access.h"
 #include "platform/file_replace.h"
 #include "platform/file_time.h"
 #include "platform/instance_lock.h"
+#include "platform/member_files.h"
 
 namespace {
 
@@ -78,6 +81,12 @@ TEST_P(DosStampTest, LastWriteComesBackAsLocalDosTime) {
     EXPECT_EQ(lt.hour, c.hour);
     EXPECT_EQ(lt.minute, c.minute);
     EXPECT_EQ(lt.second, c.second);
+
+    // A build dates a member by the time it read when it opened it: the same stamp.
+    std::FILE* f = platform::openMemberFile(p.c_str(), &st);
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_EQ(dosStampOf(st.lastWrite), static_cast<uint32_t>(date) << 16 | time);
 }
 
 INSTANTIATE_TEST_SUITE_P(Times, DosStampTest,
@@ -105,6 +114,45 @@ TEST_F(WinPlatformTest, HeldFileAndFolderGiveNoDate) {
     EXPECT_FALSE(platform::readLastWriteDos(dir.c_str(), &date, &time));
     EXPECT_FALSE(platform::readOpenedFileStatus(dir.c_str(), &st));
 }
+
+struct ShareCase {
+    const char* name;
+    DWORD heldAccess, heldShare;
+    bool memberOpens;
+};
+
+class MemberShareTest : public WinPlatformTest, public ::testing::WithParamInterface<ShareCase> {};
+
+// A build reads members another program has open as long as that program lets
+// others read; while the build holds a member, the list of files (which asks for
+// the file to itself) gets no date for it.
+TEST_P(MemberShareTest, BuildOpensWhatOthersShare) {
+    const ShareCase& c = GetParam();
+    std::string p = file("m.qsd", "data");
+    HANDLE held = ::CreateFileA(p.c_str(), c.heldAccess, c.heldShare, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    platform::FileStatus st;
+    errno = 0;
+    std::FILE* f = platform::openMemberFile(p.c_str(), &st);
+    ::CloseHandle(held);
+    EXPECT_EQ(f != nullptr, c.memberOpens);
+    if (!f) {
+        EXPECT_EQ(errno, EACCES);
+        return;
+    }
+    EXPECT_EQ(st.size, 4u);
+    EXPECT_FALSE(platform::readOpenedFileStatus(p.c_str(), &st));
+    std::fclose(f);
+    EXPECT_TRUE(platform::readOpenedFileStatus(p.c_str(), &st));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Holders, MemberShareTest,
+    ::testing::Values(ShareCase{"Reader", GENERIC_READ, FILE_SHARE_READ, true},
+                      ShareCase{"WriterSharing", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+                      ShareCase{"WriterNotSharingReads", GENERIC_WRITE, FILE_SHARE_WRITE, false},
+                      ShareCase{"Exclusive", GENERIC_READ, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WinInstanceLock, NamedMutexAdmitsOneHolderAndFreesOnRelease) {
     const std::string name = "CORVANE-test-" + std::to_string(std::random_device{}());
