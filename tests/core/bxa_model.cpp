@@ -41,7 +41,7 @@ std::string sanitise(std::string text) {
 
 } // namespace
 
-std::vector<std::string> nameParts(const std::vector<std::string>& paths, int mode) {
+std::vector<std::string> nameParts(const std::vector<std::string>& paths, int mode, char separator) {
     std::vector<std::string> parts;
     if (paths.empty()) return parts;
     // Mode 1 cuts where any path first differs from the lowest one, never below byte 3.
@@ -54,7 +54,7 @@ std::vector<std::string> nameParts(const std::vector<std::string>& paths, int mo
     while (mode == 1 && k < paths[0].size() && same(k))
         ++k;
     for (const std::string& p : paths) {
-        const size_t slash = p.rfind('/');
+        const size_t slash = p.rfind(separator);
         const size_t from = mode == 1                                 ? std::min(k, p.size())
                             : mode == 0 && slash != std::string::npos ? slash + 1
                                                                       : 0;

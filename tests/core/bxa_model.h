@@ -35,9 +35,11 @@ struct Output {
 
 Output build(const Build& b);
 
-// Name parts for paths listed in ascending index order, for mode 0 (file name),
-// 1 (cut the common leading part, never fewer than 3 bytes) or 2 (full path).
-std::vector<std::string> nameParts(const std::vector<std::string>& pathsInIndexOrder, int mode);
+// Name parts for paths listed in ascending index order, for mode 0 (file name: behind
+// the last `separator`), 1 (cut the common leading part, never fewer than 3 bytes) or
+// 2 (full path).
+std::vector<std::string> nameParts(const std::vector<std::string>& pathsInIndexOrder, int mode,
+                                   char separator = '/');
 
 // Local time `utcOffsetSeconds` away from UTC, reduced to even seconds.
 Stamp stampAt(int64_t epochSeconds, int utcOffsetSeconds);
