@@ -97,5 +97,6 @@ class ArchiveReader {
     void checkRecords(const std::vector<unsigned char>& table);
     // Offset of the first non-zero byte in [from, to), clipped to the file; -1 when all are zero.
     int64_t firstNonZero(uint64_t from, uint64_t to) const;
+    uint32_t headerWord(uint32_t k) const;
     void problem(int64_t index, std::string text) { problems_.push_back({index, std::move(text)}); }
 };

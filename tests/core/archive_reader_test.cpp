@@ -100,6 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SoundCase{"AlignmentNotAPowerOfTwo", {member(1, "a", 1000), member(2, "b", 1)}, 1000},
                       SoundCase{"EmptyMemberAtIndexZero", {member(0, "empty", 0), member(1, "b", 3)}, 2048},
                       SoundCase{"LargeAlignment", {member(0, "a", 1)}, 65536},
+                      // A file name here may hold any byte but the separator.
+                      SoundCase{
+                          "ControlBytesInNames", {member(0, "a\x01z", 3), member(2, "\x7f\x1f", 1)}, 16},
                       SoundCase{"NameOf32BytesWithoutTerminator", {member(0, std::string(40, 'n'), 1)}, 16},
                       SoundCase{"HighestIndex", {member(0, "a", 1), member(65534, "z", 2)}, 2048}),
     [](const ::testing::TestParamInfo<SoundCase>& row) { return std::string(row.param.name); });
@@ -188,7 +191,9 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"NameDotDot", bytesAt(record(0), std::string("..\0\0\0\0", 6)), "the name is '..'"},
         DamageCase{"NameWithSlash", bytesAt(record(0), "../../x"), "holds a path separator"},
         DamageCase{"NameWithBackslash", bytesAt(record(2), "a\\b"), "holds a path separator"},
-        DamageCase{"NameWithControlByte", bytesAt(record(2), "b\x1b"), "control byte 0x1b"},
+        DamageCase{"RecordWordOfAnotherEntry", word(record(0) + 44, 2048), "is 2048, but a build writes 4"},
+        DamageCase{"RecordWordOfEntryZeroSize", word(record(3) + 44, 5001),
+                   "is 5001, but a build writes 5000"},
         DamageCase{"EmptyName", bytesAt(record(3), std::string(32, '\0')), "index 3: the name is empty"},
         DamageCase{"BytesBehindTheName", bytesAt(record(0) + 20, "x"), "bytes behind its terminating zero"},
         DamageCase{"InvalidDate", bytesAt(record(2) + 34, "\x0d"), "is not a valid date"}),
