@@ -52,10 +52,13 @@ bool membersFromList(const std::string& listPath, std::vector<Member>* out, std:
     std::vector<ListEntry> entries;
     const std::string* name = &listPath;
     if (listPath == "-") {
-        // A list made by another program on the fly: its paths are relative to the current folder.
+        // A list made by another program on the fly: its paths are relative to the current
+        // folder, taken as an absolute path like a list file's own folder.
         name = &kStandardInput;
         std::string text;
-        if (!readStandardInput(&text, error) || !ParseList(text, *name, "", &entries, error)) return false;
+        if (!readStandardInput(&text, error) ||
+            !ParseList(text, *name, ListFolder(AbsoluteListPath("-")), &entries, error))
+            return false;
     } else if (!ReadList(listPath, &entries, error)) {
         return false;
     }

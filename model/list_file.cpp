@@ -148,7 +148,7 @@ bool ParseList(const std::string& text, const std::string& listName, const std::
 bool ReadList(const std::string& listPath, std::vector<ListEntry>* out, std::string* error) {
     std::string text;
     return ReadRegularFile(listPath, SIZE_MAX, &text, error) &&
-           ParseList(text, listPath, ListFolder(listPath), out, error);
+           ParseList(text, listPath, ListFolder(AbsoluteListPath(listPath)), out, error);
 }
 
 bool FormatList(const ProjectStore& store, const std::string& folder, std::string* text, std::string* error) {

@@ -30,7 +30,10 @@ std::string AbsoluteListPath(const std::string& listPath);
 bool ParseList(const std::string& text, const std::string& listName, const std::string& folder,
                std::vector<ListEntry>* out, std::string* error);
 
-// Reads the whole list file (a regular file only), then parses it against its folder.
+// Reads the whole list file (a regular file only), then parses it against its folder
+// made absolute: every entry is then an absolute path, the same wherever the list was
+// named from, so a build from it spells the same full-path names in the window and in bxa.
+// Messages name the list as `listPath` gives it.
 bool ReadList(const std::string& listPath, std::vector<ListEntry>* out, std::string* error);
 
 // One INDEX<TAB>PATH line per used slot, in index order, for a list that lives in the

@@ -175,20 +175,23 @@ TEST_P(PackMatchesModel, ArchiveHeaderAndLog) {
     // Every form the list syntax allows: a byte-order mark, comments, blank lines, CRLF
     // endings, and bare paths wherever the index follows the previous one.
     std::string list = "\xEF\xBB\xBF# members\r\n\r\n   \n";
-    std::vector<std::string> paths;
+    std::vector<std::string> paths, registered;
     int64_t previous = -1;
     for (const File& f : files) {
         const bool bare = f.index == previous + 1 && f.path[0] != '#';
         list += (bare ? "" : std::to_string(f.index) + "\t") + f.path + (f.index % 2 ? "\r\n" : "\n");
         paths.push_back(f.path);
+        // A list's entries become absolute paths; arguments stay as typed.
+        registered.push_back(c.options.empty() ? dir / f.path : f.path);
         previous = f.index;
     }
     list.pop_back(); // the last line without its end
-    const std::vector<std::string> names = bxamodel::nameParts(paths, c.mode);
+    const std::vector<std::string> names = bxamodel::nameParts(registered, c.mode);
     bxamodel::Build b{{}, c.alignment, c.prefix, c.archive};
     for (size_t i = 0; i < files.size(); ++i) {
         const File& f = files[i];
-        b.entries.push_back({f.index, f.path, names[i], content(f.size, f.index * 7919 + uint32_t(f.size)),
+        b.entries.push_back({f.index, registered[i], names[i],
+                             content(f.size, f.index * 7919 + uint32_t(f.size)),
                              bxamodel::stampAt(f.mtime, c.utcOffset)});
         writeFile(dir / f.path, b.entries.back().data);
         const struct timespec times[2] = {{static_cast<time_t>(f.mtime), 0},
@@ -249,7 +252,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  1,
                  {{0, "snd/bgm01.qsd", 8}, {5, "snd/bgm02.qsd", 9}, {6, "snd/se01.qsd", 10}}},
-        PackCase{"CutOverlappingShortFirstPath", 2048, "", 1, {{0, "ab", 8}, {1, "abcdef", 9}}},
+        // As arguments, so the paths stay this short.
+        PackCase{"CutOverlappingShortFirstPath",
+                 2048,
+                 "",
+                 1,
+                 {{0, "ab", 8}, {1, "abcdef", 9}},
+                 "game.bxa",
+                 "UTC0",
+                 0,
+                 {"-qm", "cut-overlapping"}},
         PackCase{"FileArgumentsKeepTheirSpellingInFullPaths",
                  2048,
                  "SE_",
@@ -323,7 +335,7 @@ TEST(PackCli, RefusedInputExits2AndWritesNothing) {
         {"0\ta\n1x\tb\n", {"out.bxa"}, "bxa: list.txt:2: malformed line"},
         {"a\n65535\tb\n", {"out.bxa"}, "bxa: list.txt:2: index 65535 is out of range"},
         {"3\ta\n# x\n3\tb\n", {"out.bxa"}, "bxa: list.txt:3: index 3 is used twice (first at list.txt:1)"},
-        {"a\n" + std::string(260, 'p') + "\n", {"out.bxa"}, "bxa: list.txt:2: path of 260 bytes"},
+        {"a\n/" + std::string(259, 'p') + "\n", {"out.bxa"}, "bxa: list.txt:2: path of 260 bytes"},
         {"# nothing\n\n", {"out.bxa"}, "list names no member"},
         {"", {"out.bxa", "a", "missing"}, "bxa: argument 2: missing: No such file"},
         {"", {"out.bxa", "a", "folder"}, "bxa: argument 2: folder: is a folder"},
@@ -351,7 +363,8 @@ TEST(PackCli, RefusedInputExits2AndWritesNothing) {
 }
 
 // Relative paths of a list name files beside the list, wherever bxa runs: a decoy of the
-// same name in the current folder must not be packed.
+// same name in the current folder must not be packed. They become absolute paths, so even
+// full-path header names do not depend on where bxa runs.
 TEST(PackCli, ListPathsResolveAgainstTheListsFolder) {
     TempDir dir;
     writeFile(dir / "proj/a.qsd", content(3000, 1));
@@ -359,19 +372,24 @@ TEST(PackCli, ListPathsResolveAgainstTheListsFolder) {
     writeFile(dir / "abs/c.qsd", content(20, 3));
     writeFile(dir / "elsewhere/a.qsd", "decoy");
     writeFile(dir / "proj/game.lst", "a.qsd\r\n4\tsub/b.qsd\n" + (dir / "abs/c.qsd") + "\n");
-    const RunResult inside = runBxa({"pack", "-q", "-l", "game.lst", "out.bxa"}, dir / "proj");
+    const RunResult inside = runBxa({"pack", "-qm", "full-path", "-l", "game.lst", "out.bxa"}, dir / "proj");
     ASSERT_EQ(inside.status, 0) << inside.err;
-    const RunResult outside = runBxa({"pack", "-q", "-l", "../proj/game.lst", "out.bxa"}, dir / "elsewhere");
+    const RunResult outside =
+        runBxa({"pack", "-qm", "full-path", "-l", "../proj/game.lst", "out.bxa"}, dir / "elsewhere");
     ASSERT_EQ(outside.status, 0) << outside.err;
     for (const char* name : {"out.bxa", "out.h", "out.crg"})
         EXPECT_TRUE(
             sameBytes(name, readFile(dir / "elsewhere" + "/" + name), readFile(dir / "proj" + "/" + name)));
 
+    EXPECT_NE(readFile(dir / "proj/out.h").find("/* " + (dir / "proj/sub/b.qsd") + " */"), std::string::npos);
+
     // A list on standard input has no folder: its paths are relative to the current one.
     const std::string bxa = std::string(CORVANE_BIN_DIR) + "/bxa";
-    const std::string piped = "cd '" + (dir / "proj") + "' && '" + bxa + "' pack -q -l - std.bxa < game.lst";
+    const std::string piped =
+        "cd '" + (dir / "proj") + "' && '" + bxa + "' pack -qm full-path -l - std.bxa < game.lst";
     ASSERT_EQ(std::system(piped.c_str()), 0) << piped;
     EXPECT_TRUE(sameBytes("std.bxa", readFile(dir / "proj/std.bxa"), readFile(dir / "proj/out.bxa")));
+    EXPECT_NE(readFile(dir / "proj/std.h").find("/* " + (dir / "proj/a.qsd") + " */"), std::string::npos);
     const std::string bad =
         "cd '" + dir.path + "' && printf 'a\\n1x\\tb\\n' | '" + bxa + "' pack -q -l - bad.bxa 2> bad.err";
     EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 2);
@@ -426,10 +444,10 @@ TEST(PackCli, CollidingOrUnusableOutputsAreRefusedBeforeAnythingIsWritten) {
         {"SamePathOtherSpelling",
          {"-H", "./new.bxa", "new.bxa"},
          "./new.bxa: the header would be the same file as the archive new.bxa"},
-        {"ArchiveIsMember", {"m.qsd"}, "m.qsd: is the same file as list.txt:2 (m.qsd)"},
-        {"ArchiveWithTrailingCr", {"m.qsd\r"}, "m.qsd: is the same file as list.txt:2 (m.qsd)"},
-        {"HeaderIsHardLinkToMember", {"-H", "hl", "new.bxa"}, "hl: is the same file as list.txt:1 (a)"},
-        {"ArchiveIsSymlinkToMember", {"sl.bxa"}, "sl.bxa: is the same file as list.txt:1 (a)"},
+        {"ArchiveIsMember", {"m.qsd"}, "m.qsd: is the same file as list.txt:2 (/"},
+        {"ArchiveWithTrailingCr", {"m.qsd\r"}, "m.qsd: is the same file as list.txt:2 (/"},
+        {"HeaderIsHardLinkToMember", {"-H", "hl", "new.bxa"}, "hl: is the same file as list.txt:1 (/"},
+        {"ArchiveIsSymlinkToMember", {"sl.bxa"}, "sl.bxa: is the same file as list.txt:1 (/"},
         {"LogIsTheList",
          {"-L", "list.txt", "new.bxa"},
          "list.txt: is the same file as the list file list.txt"},

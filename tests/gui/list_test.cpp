@@ -169,9 +169,11 @@ TEST_F(ListTest, ATableNoListCanHoldIsNotSaved) {
 }
 
 // The list lives in its own folder and is named relative to the current one; bxa runs
-// from yet another folder. Both must find the same members and write the same bytes.
+// from yet another folder. Both must find the same members and write the same bytes,
+// full-path header names included.
 TEST_F(ListTest, AWindowBuildFromAnOpenedListEqualsBxaOnTheList) {
     const std::string& d = dir.path;
+    store->SetHeaderNameMode(FullPath);
     std::filesystem::create_directories(d + "/proj/se");
     std::filesystem::create_directories(d + "/elsewhere");
     dir.AddFile("elsewhere/a.qsd", 7); // a decoy where relative paths must not lead
@@ -213,8 +215,8 @@ TEST_F(ListTest, AWindowBuildFromAnOpenedListEqualsBxaOnTheList) {
         std::remove((d + outputs[i]).c_str());
     }
     const std::string command = "cd '" + d + "/elsewhere' && " + CORVANE_BIN_DIR +
-                                "/bxa pack -q -l ../proj/game.lst -H '" + d + "/pack.h' -L '" + d +
-                                "/pack.crg' '" + d + "/pack.bxa'";
+                                "/bxa pack -q -m full-path -l ../proj/game.lst -H '" + d + "/pack.h' -L '" +
+                                d + "/pack.crg' '" + d + "/pack.bxa'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(Contents(d + outputs[i]) == window[i]) << outputs[i] << " differs";
