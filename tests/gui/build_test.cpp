@@ -13,9 +13,22 @@
 
 #include "app/build_beat.h"
 #include "dialogs/create_archive_dlg.h"
+#include "engine/file_io.h"
 #include "gui_test.h"
 
 namespace {
+
+// Closing the file named here fails, as on a disk that fills up while the last buffered
+// bytes go out.
+std::string g_failingClose;
+int CloseFailingForOneFile(std::FILE* f) {
+    struct stat open {
+    }, named{};
+    const bool chosen = fstat(fileno(f), &open) == 0 && stat(g_failingClose.c_str(), &named) == 0 &&
+                        open.st_ino == named.st_ino && open.st_dev == named.st_dev;
+    const int rc = engineDefaultFileOps().close(f);
+    return chosen ? EOF : rc;
+}
 
 std::string Contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -181,6 +194,13 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
              frame->GetDocument()->UpdateAllViews(0);
          },
          [&] { return "File open failed[3]. \"" + paths[1] + "\""; }},
+        // The job is done; only closing its archive fails, after the last step.
+        {"an error at the archive's close", archive,
+         [&] {
+             g_failingClose = archive + ".bxa";
+             engineFileOps().close = CloseFailingForOneFile;
+         },
+         [&] { return "close error[0]. " + archive + ".bxa"; }},
         {"stopped", archive, [this] { frame->OnToolStop(); },
          [] { return std::string("The build was stopped."); }},
         {"a folder that does not exist", dir.path + "/no/pack", [] {},
@@ -199,6 +219,7 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
         Tick();
         c.during();
         Finish();
+        engineResetFileOps();
         EXPECT_EQ(Title(), "Corvane for Windows");
         EXPECT_EQ(Status(), c.status());
         DialogScript script;
