@@ -5,6 +5,8 @@
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 
+#include <filesystem>
+
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "model/list_file.h"
@@ -22,6 +24,13 @@ wxString FromUtf8(const std::string& text) {
     return wxString::FromUTF8(text.c_str());
 }
 
+// False only when `path` certainly names nothing: a list that could not be looked at
+// for another reason is not taken for gone.
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+}
+
 } // namespace
 
 bool CMainFrame::ChooseListFile(bool save, std::string* path) {
@@ -33,11 +42,14 @@ bool CMainFrame::ChooseListFile(bool save, std::string* path) {
     } else if (const char* current = store_->GetCurrentFolder()) {
         folder = current;
     }
+    // Save asks about replacing a file itself (OnFileSaveList), once the name is final.
     wxFileDialog dialog(this, save ? _("Save List") : _("Open List"), FromUtf8(folder),
                         save ? FromUtf8(name) : wxString(), ListFilter(),
-                        save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+                        save ? wxFD_SAVE : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) return false;
     *path = dialog.GetPath().utf8_string();
+    // With the list filter chosen, a name typed without extension means a list file.
+    if (save && dialog.GetFilterIndex() == 0 && !path->empty()) *path = WithListExtension(*path);
     return !path->empty();
 }
 
@@ -47,7 +59,10 @@ void CMainFrame::OnFileOpenList() {
 }
 
 void CMainFrame::OnFileRecentList(size_t which) {
-    if (which < recent_.Paths().size()) OpenList(recent_.Paths()[which], true);
+    if (which >= recent_.Paths().size()) return;
+    const std::string list = recent_.Paths()[which];
+    // A list that is gone is offered no more once the user has been told.
+    if (!OpenList(list, true) && !Exists(list) && recent_.Remove(list)) SaveRecentLists();
 }
 
 bool CMainFrame::OpenList(const std::string& path, bool ask) {
@@ -77,7 +92,12 @@ bool CMainFrame::OpenList(const std::string& path, bool ask) {
 
 void CMainFrame::OnFileSaveList() {
     std::string path;
-    if (ChooseListFile(true, &path)) SaveList(path);
+    if (!ChooseListFile(true, &path)) return;
+    if (Exists(path) &&
+        wxMessageBox(wxString::Format(_("%s already exists.\nDo you want to replace it?"), FromUtf8(path)),
+                     _("Save List"), wxYES_NO | wxNO_DEFAULT | wxICON_WARNING, this) != wxYES)
+        return;
+    SaveList(path);
 }
 
 bool CMainFrame::SaveList(const std::string& path) {
@@ -106,6 +126,10 @@ void CMainFrame::UseRecentListsFile(const std::string& file) {
 
 void CMainFrame::RememberList(const std::string& list) {
     recent_.Add(list);
+    SaveRecentLists();
+}
+
+void CMainFrame::SaveRecentLists() {
     UpdateRecentMenu();
     std::string error;
     // Losing the recent lists is no reason to trouble the user.

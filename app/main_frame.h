@@ -102,6 +102,8 @@ class CMainFrame : public wxFrame {
     wxMenuItem* recentSeparator_ = nullptr;
     void RememberList(const std::string& list);
     void UpdateRecentMenu();
+    // Shows the recent lists in the File menu and keeps them in their file.
+    void SaveRecentLists();
 
     CCorvaneDoc doc_;
     CCorvaneView* view_ = nullptr;

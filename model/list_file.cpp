@@ -111,6 +111,15 @@ std::string AbsoluteListPath(const std::string& listPath) {
     return ec ? listPath : absolute.lexically_normal().string();
 }
 
+std::string WithListExtension(const std::string& listPath) {
+    const size_t slash = platform::findLastPathSeparator(listPath);
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (nameStart == listPath.size()) return listPath;
+    // A leading dot makes a hidden file, not an extension.
+    if (listPath.find('.', nameStart + 1) != std::string::npos) return listPath;
+    return listPath + ".lst";
+}
+
 bool ParseList(const std::string& text, const std::string& listName, const std::string& folder,
                std::vector<ListEntry>* out, std::string* error) {
     IndexTable table;

@@ -23,6 +23,12 @@ std::string ListFolder(const std::string& listPath);
 // `listPath` made absolute against the current folder, "." and ".." folded away.
 std::string AbsoluteListPath(const std::string& listPath);
 
+// The name a list is saved under when the user chose the list-file filter: ".lst" is
+// added to a file name that has no extension of its own ("game" gives "game.lst";
+// "game.txt", "game.lst" and ".hidden.lst" stay). A name that ends in a separator
+// names no file and stays as it is.
+std::string WithListExtension(const std::string& listPath);
+
 // Parses list text already in memory. `listName` only labels the messages
 // ("NAME:LINE: reason"); relative paths are joined to `folder` unless it is empty.
 // Indexes are range- and duplicate-checked and every path must fit a slot; the files

@@ -18,6 +18,13 @@ void RecentLists::Add(const std::string& path) {
     if (paths_.size() > kMaxLists) paths_.resize(kMaxLists);
 }
 
+bool RecentLists::Remove(const std::string& path) {
+    const auto kept = std::find(paths_.begin(), paths_.end(), path);
+    if (kept == paths_.end()) return false;
+    paths_.erase(kept);
+    return true;
+}
+
 std::string RecentLists::ToText() const {
     std::string text;
     for (const std::string& path : paths_)

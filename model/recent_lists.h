@@ -12,6 +12,8 @@ class RecentLists {
     // Puts `path` first; an older mention goes, and so does a fifth list. A path that
     // no line can hold (empty, or with a line feed or carriage return) is not kept.
     void Add(const std::string& path);
+    // Forgets `path` (a list that is gone); false when it was not kept.
+    bool Remove(const std::string& path);
 
     // The file's text, and back; lines beyond the fourth and empty ones are ignored.
     std::string ToText() const;

@@ -209,12 +209,27 @@ TEST(ListFile, ReadsOnlyRegularFiles) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(ListFile, SavedNamesWithoutExtensionGetTheListExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"game", "game.lst"},           {"/p/game", "/p/game.lst"},
+        {"/p.d/game", "/p.d/game.lst"}, {"/p/game.lst", "/p/game.lst"},
+        {"/p/game.txt", "/p/game.txt"}, {"/p/.hidden", "/p/.hidden.lst"},
+        {"/p/.h.lst", "/p/.h.lst"},     {"/p/", "/p/"},
+    };
+    for (const auto& [typed, saved] : cases)
+        EXPECT_EQ(WithListExtension(typed), saved) << typed;
+}
+
 TEST(RecentLists, NewestFirstEachOnceAtMostFour) {
     using Paths = std::vector<std::string>;
     RecentLists recent;
     for (const char* path : {"/a", "/b", "", "/c", "/x\ny", "/d", "/e", "/b", "/z\r"})
         recent.Add(path);
     EXPECT_EQ(recent.Paths(), (Paths{"/b", "/e", "/d", "/c"}));
+    EXPECT_TRUE(recent.Remove("/e"));
+    EXPECT_FALSE(recent.Remove("/e"));
+    EXPECT_EQ(recent.Paths(), (Paths{"/b", "/d", "/c"}));
+    recent.Add("/e");
 
     const std::string dir = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "recent-test-XXXXXX").string();

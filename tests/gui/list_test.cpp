@@ -5,6 +5,7 @@
 #include <wx/stopwatch.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <tuple>
@@ -154,15 +155,16 @@ TEST_F(ListTest, ATableNoListCanHoldIsNotSaved) {
         {{{0, "/x/a"}}, dir.path + "/missing/game.lst", dir.path + "/missing/game.lst: "},
     };
     DialogScript script;
+    script.answer = [](wxDialog*) { return wxID_YES; }; // replace the old list, if asked
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         Set(c.table);
         frame->choice = c.list;
         script.boxes.clear();
         frame->OnFileSaveList();
-        ASSERT_EQ(script.boxes.size(), 1u);
+        ASSERT_FALSE(script.boxes.empty());
         const wxString prefix = "Error: The list was not saved.\n" + wxString::FromUTF8(c.message);
-        EXPECT_TRUE(script.boxes[0].StartsWith(prefix)) << script.boxes[0];
+        EXPECT_TRUE(script.boxes.back().StartsWith(prefix)) << script.boxes.back();
         EXPECT_EQ(Contents(list), "0\told\n");
     }
     EXPECT_TRUE(frame->Recent().Paths().empty());
@@ -263,6 +265,55 @@ TEST_F(ListTest, RecentListsFollowEveryListOpenedOrSavedAndOutliveTheFrame) {
     EXPECT_EQ(script.boxes.size(), 1u);
     EXPECT_EQ(frame->Recent().Paths().front(), want[2]);
     EXPECT_EQ(frame->chosen, 0);
+}
+
+// Save List asks before it replaces a file, under the name it will really write; a new
+// file is written without a question.
+TEST_F(ListTest, SaveListAsksBeforeReplacingAFile) {
+    Use({0});
+    const std::string list = dir.path + "/old.lst";
+    Write(list, "old");
+    frame->choice = list;
+    const std::string question = "Save List: " + list + " already exists.\nDo you want to replace it?";
+    for (const int answer : {wxID_NO, wxID_YES}) {
+        DialogScript script;
+        script.answer = [answer](wxDialog*) { return answer; };
+        frame->OnFileSaveList();
+        EXPECT_EQ(script.boxes, std::vector<wxString>{question});
+        EXPECT_EQ(Contents(list) == "old", answer == wxID_NO);
+    }
+    DialogScript script;
+    frame->choice = dir.path + "/new.lst";
+    frame->OnFileSaveList();
+    EXPECT_TRUE(script.boxes.empty());
+    EXPECT_FALSE(Contents(frame->choice).empty());
+}
+
+// A recent list that is gone says so once and leaves the menu; one that cannot be read
+// for what it holds stays, to be mended.
+TEST_F(ListTest, ARecentListThatIsGoneLeavesTheMenu) {
+    frame->UseRecentListsFile(dir.path + "/Corvane-recent.txt");
+    const std::string gone = dir.path + "/gone.lst", bad = dir.path + "/bad.lst";
+    DialogScript script;
+    script.answer = [](wxDialog*) { return wxID_YES; };
+    for (const std::string& list : {gone, bad}) {
+        Write(list, "0\t/x\n");
+        frame->choice = list;
+        frame->OnFileOpenList();
+    }
+    std::filesystem::remove(gone);
+    Write(bad, "0\t/x\n0\t/y\n");
+    script.boxes.clear();
+    for (const std::string& list : {gone, bad}) {
+        const auto& paths = frame->Recent().Paths();
+        const size_t at = static_cast<size_t>(std::find(paths.begin(), paths.end(), list) - paths.begin());
+        wxCommandEvent recent(wxEVT_MENU, ID_FILE_RECENT_LIST + static_cast<int>(at));
+        frame->ProcessWindowEvent(recent);
+    }
+    ASSERT_EQ(script.boxes.size(), 2u);
+    EXPECT_EQ(frame->Recent().Paths(), std::vector<std::string>{bad});
+    EXPECT_EQ(Contents(dir.path + "/Corvane-recent.txt"), bad + "\n");
+    EXPECT_FALSE(frame->GetMenuBar()->GetMenu(0)->FindItem(ID_FILE_RECENT_LIST + 1));
 }
 
 } // namespace
