@@ -65,11 +65,29 @@ uint64_t writeZeros(std::FILE* f, uint64_t count) {
     return done;
 }
 
+// The archive stream holds member data in its buffer, so a failure of any later call
+// that writes the buffer out (a write, flush, seek or close) may be those bytes failing.
+// A full disk then says first what the user lost: member data, as a write of it that
+// fell short at once says. The call's own message follows.
+void archiveFault(BuildJob* job) {
+    if (!job->memberDataBuffered) return;
+    job->memberDataBuffered = 0;
+    jobFault(job, "write error in bxa file.[1]\n");
+}
+
+// A call on the archive that wrote its buffer out: what it held is on the disk now.
+void archiveWrittenOut(BuildJob* job) {
+    job->memberDataBuffered = 0;
+}
+
 void padTo(BuildJob* job, uint32_t end) {
     uint32_t aligned = jobAlign(job, end);
     uint64_t want = aligned - end;
     uint64_t written = writeZeros(job->archiveFile, want);
-    if (written < want) jobFault(job, "write error in bxa file[3]. ret = %d\n", static_cast<int>(written));
+    if (written < want) {
+        archiveFault(job);
+        jobFault(job, "write error in bxa file[3]. ret = %d\n", static_cast<int>(written));
+    }
 }
 
 // The name a message gives the file at `place`: the job's own, never the path it was created under.
@@ -88,6 +106,7 @@ void placeName(const BuildJob* job, int place, char name[kNameBufferSize]) {
 void closeStream(BuildJob* job, std::FILE*& f, int place) {
     if (!f) return;
     if (engineFileOps().close(f) != 0) {
+        if (place == kArchivePlace) archiveFault(job);
         char name[kNameBufferSize];
         placeName(job, place, name);
         jobFault(job, "close error[%d]. %s\n", place, name);
@@ -96,7 +115,12 @@ void closeStream(BuildJob* job, std::FILE*& f, int place) {
 }
 
 bool flushStream(BuildJob* job, std::FILE* f, int place) {
-    if (!f || engineFileOps().flush(f) == 0) return true;
+    if (!f) return true;
+    if (engineFileOps().flush(f) == 0) {
+        if (place == kArchivePlace) archiveWrittenOut(job);
+        return true;
+    }
+    if (place == kArchivePlace) archiveFault(job);
     char name[kNameBufferSize];
     placeName(job, place, name);
     jobFault(job, "flush error[%d]. %s\n", place, name);
@@ -207,7 +231,12 @@ void writeAttributeTable(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     // At the data's end, which is the file's end only when some member left bytes there.
     int rc = ops.seek(job->archiveFile, static_cast<long>(job->writeOffset), SEEK_SET);
-    if (rc != 0) jobFault(job, "seek error[1]. ret = %d\n", rc);
+    if (rc != 0) {
+        archiveFault(job);
+        jobFault(job, "seek error[1]. ret = %d\n", rc);
+    } else {
+        archiveWrittenOut(job);
+    }
     uint32_t r = 0;
     uint32_t used = 0;
     for (uint32_t i = 0; i < job->entryCount; ++i) {
@@ -227,8 +256,10 @@ void writeAttributeTable(BuildJob* job) {
             ++r;
         }
         std::size_t w = ops.write(record, sizeof record, job->archiveFile);
-        if (w != sizeof record)
+        if (w != sizeof record) {
+            archiveFault(job);
             jobFault(job, "write error in bxa file[2]. ret = %d\n", static_cast<int>(w / sizeof record));
+        }
         job->attrSize += kAttrRecordSize;
     }
 }
@@ -244,7 +275,10 @@ void finishArchive(BuildJob* job) {
     putWord(job, 2 * n + 2, job->writeOffset);
     putWord(job, 2 * n + 3, job->attrSize);
     int rc = ops.seek(job->archiveFile, 0, SEEK_SET);
-    if (rc != 0) jobFault(job, "seek error[0]. ret = %d\n", rc);
+    if (rc != 0) {
+        archiveFault(job);
+        jobFault(job, "seek error[0]. ret = %d\n", rc);
+    }
     std::size_t w = ops.write(job->toc, job->tocSize, job->archiveFile);
     if (w < job->tocSize) jobFault(job, "write error[0]. ret = %d\n", static_cast<int>(w));
     // What the streams still hold must reach the disk before the build may call itself done.
@@ -267,11 +301,18 @@ void copyStep(BuildJob* job) {
     if (ops.copy && want >= kDirectCopyMin && flushStream(job, job->archiveFile, kArchivePlace))
         got = ops.copy(job->memberFile, job->archiveFile, want);
     bool shortWrite = false;
+    int writeReason = 0; // the reads that follow a short write must not lose its reason
     bool shortRead = false;
     while (got < want) {
         std::size_t n = want - got < kPieceSize ? want - got : kPieceSize;
         std::size_t r = ops.read(job->copyBuffer, n, job->memberFile);
-        if (r > 0 && ops.write(job->copyBuffer, r, job->archiveFile) < r) shortWrite = true;
+        if (r > 0) {
+            if (ops.write(job->copyBuffer, r, job->archiveFile) < r && !shortWrite) {
+                shortWrite = true;
+                writeReason = errno;
+            }
+            job->memberDataBuffered = 1;
+        }
         got += r;
         if (r < n) {
             shortRead = true;
@@ -280,7 +321,12 @@ void copyStep(BuildJob* job) {
     }
     bool readFailed = shortRead && ops.error(job->memberFile);
     if (readFailed) jobFault(job, "read error in crs file.\n");
-    if (shortWrite) jobFault(job, "write error in bxa file.[1]\n");
+    if (shortWrite) {
+        // Said once for this member: nothing of it is left to fail silently.
+        job->memberDataBuffered = 0;
+        errno = writeReason;
+        jobFault(job, "write error in bxa file.[1]\n");
+    }
     job->copied += static_cast<uint32_t>(got);
     if (!readFailed && got == job->chunkSize) return;
 

@@ -57,6 +57,8 @@ struct BuildJob {
     uint32_t errorCount;       // failed calls met so far, each one reported by a message
     EngineFileCache fileCache; // handles the file layer keeps open while the job runs
     uint32_t tocCleared;       // bytes of the table of contents known to be zero
+    // Member data waits in the archive's stream buffer that no flush has yet written out.
+    uint32_t memberDataBuffered;
 };
 
 int engineInit();

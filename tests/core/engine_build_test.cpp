@@ -2,6 +2,7 @@
 // Layout, names and dates are compared byte for byte with the reference writer in cli_pack_test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -229,7 +230,9 @@ const FaultCase kFaults[] = {
              return o == 4096 || o == 0 ? -1 : engineDefaultFileOps().seek(f, o, w);
          };
      },
-     {"seek error[1]. ret = -1\n", "seek error[0]. ret = -1\n"},
+     // A positioning writes the buffer out first, so its failure says first that the
+     // member data waiting there was not written.
+     {"write error in bxa file.[1]\n", "seek error[1]. ret = -1\n", "seek error[0]. ret = -1\n"},
      BuildJobState::Done},
     {"FullDiskAtEveryWrite",
      [](EngineFileOps& ops) {
@@ -303,28 +306,33 @@ TEST_P(EngineFaults, AreReportedAndCounted) {
 INSTANTIATE_TEST_SUITE_P(Table, EngineFaults, ::testing::ValuesIn(kFaults),
                          [](const auto& row) { return std::string(row.param.name); });
 
-// A real full device: the buffered bytes fail when flushed, with the system's reason.
-TEST_F(EngineTest, FullDeviceIsNoCleanBuild) {
+// A real full device: a small member's bytes wait in the stream's buffer and fail only
+// when it is written out, a large one's fail at once; either way the first message is
+// the write error of the member data, with the system's reason, and the build is no
+// clean one. Every message names the job's file, never the path it was created under.
+TEST_F(EngineTest, FullDeviceSaysFirstThatMemberDataWasNotWritten) {
     const std::string full = testsys::fullDevice();
     if (full.empty()) GTEST_SKIP() << "no full device on this system";
-    start({{0, file("m", "x")}});
-    jobSetOutputPaths(job, full.c_str(), nullptr, nullptr);
-    g_hooked.clear();
-    g_hookErrno.clear();
-    engineSetMessageHook(hook, nullptr);
-    engineSetStdoutMessages(false);
-    std::string out = run();
-    engineSetStdoutMessages(true);
-    engineSetMessageHook(nullptr, nullptr);
-    EXPECT_EQ(out, "");
-    ASSERT_FALSE(g_hooked.empty());
-    EXPECT_EQ(g_hookErrno[0], ENOSPC) << g_hooked[0];
-    std::string all;
-    for (const std::string& text : g_hooked)
-        all += text;
-    // Each positioning writes out the buffer first; the last message names the job's file, not its path.
-    EXPECT_EQ(all, "seek error[1]. ret = -1\nseek error[0]. ret = -1\nflush error[0]. " + archiveName + "\n");
-    EXPECT_EQ(jobGetErrorCount(job), g_hooked.size());
+    for (const size_t size : {size_t{1}, size_t{3} << 20}) {
+        SCOPED_TRACE(size);
+        start({{0, file("m", std::string(size, 'x'))}});
+        jobSetOutputPaths(job, full.c_str(), nullptr, nullptr);
+        g_hooked.clear();
+        g_hookErrno.clear();
+        engineSetMessageHook(hook, nullptr);
+        engineSetStdoutMessages(false);
+        std::string out = run();
+        engineSetStdoutMessages(true);
+        engineSetMessageHook(nullptr, nullptr);
+        EXPECT_EQ(out, "");
+        ASSERT_FALSE(g_hooked.empty());
+        EXPECT_EQ(g_hooked.front(), "write error in bxa file.[1]\n");
+        EXPECT_EQ(g_hookErrno.front(), ENOSPC);
+        EXPECT_EQ(std::count(g_hooked.begin(), g_hooked.end(), "write error in bxa file.[1]\n"), 1);
+        EXPECT_EQ(g_hooked.back(), "flush error[0]. " + archiveName + "\n");
+        EXPECT_EQ(jobGetErrorCount(job), g_hooked.size());
+        finish();
+    }
 }
 
 // A member swapped for something that is no regular file fails at its turn, without waiting.
