@@ -15,6 +15,7 @@
 #include "dialogs/create_archive_dlg.h"
 #include "engine/archive_layout.h"
 #include "engine/build_progress.h"
+#include "model/output_clash.h"
 #include "model/project_store.h"
 
 namespace {
@@ -62,6 +63,13 @@ void CMainFrame::OnToolStart() {
     // table leaves the job unstarted: there is nothing to run then.
     if (PrepareBuildJob(store_, job_, buildList_, store_->GetHeaderName(), store_->GetLogName()) == 0) {
         ReleaseJob();
+        return;
+    }
+    // Nothing is created yet; a build that would write over one of its own members does not start.
+    if (const std::string clash = OutputOverwritingMember(*job_); !clash.empty()) {
+        ReleaseJob();
+        ShowStatusLine(wxString::Format(_("%s is a registered file; the build did not start."),
+                                        wxString::FromUTF8(clash)));
         return;
     }
     lastEngineMessage_.clear();

@@ -6,6 +6,7 @@
 #include <wx/timer.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <iterator>
@@ -226,6 +227,33 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
         wxCommandEvent about(wxEVT_MENU, ID_APP_ABOUT);
         frame->ProcessWindowEvent(about);
         EXPECT_EQ(Status(), " ");
+    }
+}
+
+// An output that is one of the members, by name or through a link, would destroy it before
+// its turn: such a build does not start, and the status bar says which output it was.
+TEST_F(BuildRunTest, ABuildThatWouldOverwriteAMemberDoesNotStart) {
+    const std::string member = dir.AddFile("old.bxa", 100);
+    const std::string linked = dir.AddFile("m.qsd", 200);
+    ASSERT_EQ(link(linked.c_str(), (dir.path + "/pack.h").c_str()), 0);
+    const struct {
+        const char* name;
+        std::string archive, clash;
+    } cases[] = {
+        {"the archive", dir.path + "/old", dir.path + "/old.bxa"},
+        {"the header, a link to a member", dir.path + "/pack", dir.path + "/pack.h"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearTable();
+        ASSERT_TRUE(store->RegisterEntry(member.c_str(), 0) && store->RegisterEntry(linked.c_str(), 1));
+        DialogScript script;
+        script.answer = Make(c.archive);
+        frame->OnToolStart();
+        EXPECT_FALSE(frame->IsBuildRunning());
+        EXPECT_EQ(Status(), c.clash + " is a registered file; the build did not start.");
+        EXPECT_EQ(Contents(member).size(), 100u);
+        EXPECT_EQ(Contents(linked).size(), 200u);
     }
 }
 
