@@ -9,6 +9,7 @@
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/outside_close.h"
+#include "dialogs/system_text.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
 #include "model/recent_lists.h"
@@ -34,7 +35,7 @@ void CCorvaneApp::SetUpTranslations() {
     auto* translations = new wxTranslations;
     wxTranslations::Set(translations);
     wxFileTranslationsLoader::AddCatalogLookupPathPrefix(
-        wxString::FromUTF8(platform::executableDir() + CORVANE_LOCALE_FROM_BIN));
+        FromSystemText(platform::executableDir() + CORVANE_LOCALE_FROM_BIN));
     translations->SetLanguage(wxLANGUAGE_DEFAULT);
     translations->AddStdCatalog();
     translations->AddCatalog(wxS("corvane"));
@@ -81,7 +82,7 @@ bool CCorvaneApp::InitInstance() {
     const SettingsFilePaths settings = LocateSettingsFile();
     frame->UseRecentListsFile(RecentListsFileBeside(settings.save.empty() ? settings.read : settings.save));
     // A list named on the command line is opened as Open List would, on an empty table.
-    if (argc > 1) frame->OpenList(argv[1].utf8_string(), false);
+    if (argc > 1) frame->OpenList(ToSystemText(argv[1]), false);
     return true;
 }
 

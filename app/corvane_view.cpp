@@ -7,6 +7,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "dialogs/system_text.h"
 #include "model/project_store.h"
 
 namespace {
@@ -102,7 +103,7 @@ uint32_t CCorvaneView::RowSlot(long row) const {
 
 wxString CCorvaneView::OnGetItemText(long item, long column) const {
     if (item < 0 || static_cast<size_t>(item) >= rows_.size()) return wxString();
-    return wxString::FromUTF8(ListRowText(rows_[static_cast<size_t>(item)], static_cast<int>(column)));
+    return FromSystemText(ListRowText(rows_[static_cast<size_t>(item)], static_cast<int>(column)));
 }
 
 void CCorvaneView::SelectJumpTarget() {

@@ -13,6 +13,7 @@
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "dialogs/create_archive_dlg.h"
+#include "dialogs/system_text.h"
 #include "engine/archive_layout.h"
 #include "engine/build_progress.h"
 #include "model/output_clash.h"
@@ -25,7 +26,7 @@ wxString StatusText(const std::string& message) {
     std::string text = message;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
-    return wxString::FromUTF8(text);
+    return FromSystemText(text);
 }
 
 // The title shown after a step: overall percentage, member number and the current
@@ -38,7 +39,7 @@ wxString ProgressTitle(const BuildJob& job) {
     char text[96];
     std::snprintf(text, sizeof text, "%7.2f%% (%u/%u : %lu/%lu KB)", jobStepPercent(job), job.current + 1,
                   job.memberCount, copiedKb, sizeKb);
-    return wxString::FromUTF8(text);
+    return FromSystemText(text);
 }
 
 } // namespace
@@ -48,9 +49,9 @@ void CMainFrame::OnToolStart() {
     if (job_ != nullptr) return;
 
     CCreateArchiveDlg dialog(this);
-    dialog.m_strArchivePath = wxString::FromUTF8(archivePath_.c_str());
+    dialog.m_strArchivePath = FromSystemText(archivePath_);
     if (dialog.ShowModal() != wxID_OK) return;
-    archivePath_ = dialog.m_strArchivePath.utf8_str().data();
+    archivePath_ = ToSystemText(dialog.m_strArchivePath);
 
     buildBlock_ = std::malloc(kJobBlockSize);
     job_ = jobCreate(store_->GetArchiveName(), buildBlock_, kJobBlockSize);
@@ -112,7 +113,7 @@ void CMainFrame::OnTimer(wxTimerEvent& event) {
         return;
     }
     // The outcome is read before the job is released; closing may still meet an error.
-    const wxString archive = wxString::FromUTF8(job_->archiveName);
+    const wxString archive = FromSystemText(job_->archiveName);
     const uint32_t members = job_->memberCount;
     const uint64_t length = archiveEnd(job_->writeOffset, job_->entryCount, job_->alignment);
     EndBuild();

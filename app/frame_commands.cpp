@@ -12,6 +12,7 @@
 #include "dialogs/about_dlg.h"
 #include "dialogs/index_dlgs.h"
 #include "dialogs/option_dlg.h"
+#include "dialogs/system_text.h"
 #include "model/project_store.h"
 
 namespace {
@@ -24,15 +25,15 @@ const char kRegistrationFilter[] = "ALL files (*.*)|*|QSD files (*.qsd)|*.qsd|QM
 void AppendEntries(ProjectStore* store, const wxArrayString& paths) {
     const uint32_t end = store->GetEntryEnd();
     for (size_t k = 0; k < paths.size() && end + k < kSlotCount; ++k)
-        store->RegisterEntry(paths[k].utf8_str(), static_cast<uint32_t>(end + k));
+        store->RegisterEntry(ToSystemText(paths[k]).c_str(), static_cast<uint32_t>(end + k));
 }
 
 } // namespace
 
 bool CMainFrame::ChooseFilesToRegister(wxArrayString* paths) {
     const char* folder = store_->GetCurrentFolder();
-    wxFileDialog dialog(this, _("File Open"), folder ? wxString::FromUTF8(folder) : wxString(), wxString(),
-                        kRegistrationFilter, wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(this, _("File Open"), FromSystemText(folder), wxString(), kRegistrationFilter,
+                        wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) return false;
     dialog.GetPaths(*paths);
     return true;

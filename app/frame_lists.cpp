@@ -9,6 +9,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "dialogs/system_text.h"
 #include "model/list_file.h"
 #include "model/project_store.h"
 #include "platform/file_replace.h"
@@ -18,10 +19,6 @@ namespace {
 // "*" rather than "*.*" for all files: on this system many files have no dot at all.
 wxString ListFilter() {
     return _("List files (*.lst)|*.lst|All files (*)|*");
-}
-
-wxString FromUtf8(const std::string& text) {
-    return wxString::FromUTF8(text.c_str());
 }
 
 // False only when `path` certainly names nothing: a list that could not be looked at
@@ -43,11 +40,11 @@ bool CMainFrame::ChooseListFile(bool save, std::string* path) {
         folder = current;
     }
     // Save asks about replacing a file itself (OnFileSaveList), once the name is final.
-    wxFileDialog dialog(this, save ? _("Save List") : _("Open List"), FromUtf8(folder),
-                        save ? FromUtf8(name) : wxString(), ListFilter(),
+    wxFileDialog dialog(this, save ? _("Save List") : _("Open List"), FromSystemText(folder),
+                        save ? FromSystemText(name) : wxString(), ListFilter(),
                         save ? wxFD_SAVE : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) return false;
-    *path = dialog.GetPath().utf8_string();
+    *path = ToSystemText(dialog.GetPath());
     // With the list filter chosen, a name typed without extension means a list file.
     if (save && dialog.GetFilterIndex() == 0 && !path->empty()) *path = WithListExtension(*path);
     return !path->empty();
@@ -70,7 +67,7 @@ bool CMainFrame::OpenList(const std::string& path, bool ask) {
     std::vector<ListEntry> entries;
     std::string error;
     if (!ReadList(list, &entries, &error)) {
-        wxMessageBox(wxString::Format(_("The list was not opened.\n%s"), FromUtf8(error)), _("Error"),
+        wxMessageBox(wxString::Format(_("The list was not opened.\n%s"), FromSystemText(error)), _("Error"),
                      wxOK | wxICON_ERROR, this);
         return false;
     }
@@ -93,9 +90,9 @@ bool CMainFrame::OpenList(const std::string& path, bool ask) {
 void CMainFrame::OnFileSaveList() {
     std::string path;
     if (!ChooseListFile(true, &path)) return;
-    if (Exists(path) &&
-        wxMessageBox(wxString::Format(_("%s already exists.\nDo you want to replace it?"), FromUtf8(path)),
-                     _("Save List"), wxYES_NO | wxNO_DEFAULT | wxICON_WARNING, this) != wxYES)
+    if (Exists(path) && wxMessageBox(wxString::Format(_("%s already exists.\nDo you want to replace it?"),
+                                                      FromSystemText(path)),
+                                     _("Save List"), wxYES_NO | wxNO_DEFAULT | wxICON_WARNING, this) != wxYES)
         return;
     SaveList(path);
 }
@@ -110,7 +107,7 @@ bool CMainFrame::SaveList(const std::string& path) {
         if (!saved) error = list + ": " + result.reason;
     }
     if (!saved) {
-        wxMessageBox(wxString::Format(_("The list was not saved.\n%s"), FromUtf8(error)), _("Error"),
+        wxMessageBox(wxString::Format(_("The list was not saved.\n%s"), FromSystemText(error)), _("Error"),
                      wxOK | wxICON_ERROR, this);
         return false;
     }
@@ -147,7 +144,7 @@ void CMainFrame::UpdateRecentMenu() {
     // Behind the separator that follows the other commands, then one of their own before Exit.
     size_t at = static_cast<size_t>(file->GetMenuItems().IndexOf(file->FindItem(ID_APP_EXIT)));
     for (size_t i = 0; i < recent_.Paths().size(); ++i) {
-        wxString label = FromUtf8(recent_.Paths()[i]);
+        wxString label = FromSystemText(recent_.Paths()[i]);
         label.Replace("&", "&&");
         file->Insert(at++, ID_FILE_RECENT_LIST + static_cast<int>(i),
                      wxString::Format("&%zu %s", i + 1, label));

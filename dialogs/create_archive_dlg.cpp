@@ -1,6 +1,7 @@
 #include "dialogs/create_archive_dlg.h"
 
 #include "dialogs/dlg_common.h"
+#include "dialogs/system_text.h"
 #include "model/project_store.h"
 
 #include <wx/button.h>
@@ -219,21 +220,21 @@ void CCreateArchiveDlg::OnOK(wxCommandEvent& event) {
     if (!m_btnMake->IsEnabled() || m_project == nullptr) return;
 
     m_nameMirror = LeftChars(m_editArchive->GetValue(), kNameChars);
-    m_project->SetArchiveName(ToStoreText(m_nameMirror, kNameChars).c_str());
+    m_project->SetArchiveName(ToSystemText(m_nameMirror, kNameChars).c_str());
 
     // Read as atol does: leading blanks, a sign, digits up to the first other
     // character; no digits give 0. Ten characters cannot overflow a long here.
-    const std::string align = ToStoreText(LeftChars(m_editAlign->GetValue(), kAlignChars), 4 * kAlignChars);
+    const std::string align = ToSystemText(LeftChars(m_editAlign->GetValue(), kAlignChars), 4 * kAlignChars);
     m_alignment = static_cast<int32_t>(static_cast<uint32_t>(std::atol(align.c_str())));
     m_project->SetAlignment(static_cast<uint32_t>(m_alignment));
 
     m_project->SetFileIdPrefix(
-        ToStoreText(LeftChars(m_editPrefix->GetValue(), kPrefixChars), kPrefixChars).c_str());
+        ToSystemText(LeftChars(m_editPrefix->GetValue(), kPrefixChars), kPrefixChars).c_str());
 
     m_nameMirror = LeftChars(m_editHeader->GetValue(), kNameChars);
-    m_project->SetHeaderName(ToStoreText(m_nameMirror, kNameChars).c_str());
+    m_project->SetHeaderName(ToSystemText(m_nameMirror, kNameChars).c_str());
     m_nameMirror = LeftChars(m_editLog->GetValue(), kNameChars);
-    m_project->SetLogName(ToStoreText(m_nameMirror, kNameChars).c_str());
+    m_project->SetLogName(ToSystemText(m_nameMirror, kNameChars).c_str());
 
     event.Skip(); // the dialog's own OK handling ends it with wxID_OK
 }

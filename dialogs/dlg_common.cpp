@@ -65,25 +65,6 @@ void GrowToBest(wxWindow* control) {
     control->SetSize(wxSize(std::max(natural.x, given.x), std::max(natural.y, given.y)));
 }
 
-std::string ToStoreText(const wxString& text, size_t maxBytes) {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    std::string bytes(utf8.data(), utf8.length());
-    if (bytes.size() <= maxBytes) return bytes;
-    size_t end = maxBytes;
-    // Step back over continuation bytes to the lead byte of the cut character.
-    while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
-        --end;
-    bytes.resize(end);
-    return bytes;
-}
-
-wxString FromStoreText(const char* text) {
-    if (text == nullptr || *text == '\0') return wxString();
-    wxString converted = wxString::FromUTF8(text);
-    if (converted.empty()) converted = wxString(text, wxConvISO8859_1);
-    return converted;
-}
-
 wxString LeftChars(const wxString& text, size_t maxChars) {
     return text.length() > maxChars ? text.Left(maxChars) : text;
 }

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers shared by the dialogs: layout in dialog units and the conversion
-// between the wx strings of the controls and the byte texts of the project.
+// Helpers shared by the dialogs: layout in dialog units, fonts, focus and labels.
 #include <wx/string.h>
 #include <wx/window.h>
 
@@ -35,14 +34,6 @@ bool UsesJapaneseTexts();
 // When the dialog opens, `control` takes the focus with its whole text selected, so the
 // first keystroke replaces the proposal instead of landing in front of it.
 void FocusWholeTextOnOpen(wxWindow* dialog, wxWindow* control, wxTextEntry* text);
-
-// The project keeps NUL-terminated bytes in fixed arrays. `maxBytes` excludes
-// the terminator; the text is cut at a character boundary so that no broken
-// UTF-8 sequence reaches the project.
-std::string ToStoreText(const wxString& text, size_t maxBytes);
-// Texts loaded from an old settings file need not be UTF-8; such bytes are
-// shown as Latin-1 rather than dropped.
-wxString FromStoreText(const char* text);
 
 // At most `maxChars` characters of `text`, the way a fixed buffer of the old
 // dialogs read a control.

@@ -1,7 +1,9 @@
 #include "dialogs/option_dlg.h"
 
 #include "dialogs/dlg_common.h"
+#include "dialogs/system_text.h"
 #include "model/project_store.h"
+#include "platform/user_dirs.h"
 
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -9,18 +11,15 @@
 #include <wx/intl.h>
 #include <wx/radiobut.h>
 #include <wx/statbox.h>
-#include <wx/utils.h>
 
 #include <cstdint>
 
-// The fixed entries were the first two drives; here the root and the home
-// folder play the part of the places a user starts from.
 wxString COptionDlg::FirstFixedFolder() {
-    return "/";
+    return FromSystemText(platform::firstFixedFolder());
 }
 
 wxString COptionDlg::SecondFixedFolder() {
-    return wxGetHomeDir();
+    return FromSystemText(platform::secondFixedFolder());
 }
 
 COptionDlg::COptionDlg(wxWindow* parent)
@@ -102,11 +101,11 @@ void COptionDlg::OnInitDialog(wxInitDialogEvent& event) {
         // on top in slot order.
         unsigned inserted = 0;
         if (const char* first = m_project->GetFirstFolder()) {
-            m_comboFolder->Insert(FromStoreText(first), inserted++);
+            m_comboFolder->Insert(FromSystemText(first), inserted++);
             for (uint32_t k = 1; k < count; ++k) {
                 const char* next = m_project->GetNextFolder();
                 if (next == nullptr) break;
-                m_comboFolder->Insert(FromStoreText(next), inserted++);
+                m_comboFolder->Insert(FromSystemText(next), inserted++);
             }
         }
         if (current < m_comboFolder->GetCount()) m_comboFolder->SetSelection(static_cast<int>(current));
@@ -143,7 +142,7 @@ void COptionDlg::OnOK(wxCommandEvent& event) {
     const int selected = m_comboFolder->GetSelection();
     const wxString folder =
         selected != wxNOT_FOUND ? m_comboFolder->GetString(selected) : m_comboFolder->GetValue();
-    m_project->SelectFolder(ToStoreText(folder, kFolderSize - 1).c_str());
+    m_project->SelectFolder(ToSystemText(folder, kFolderSize - 1).c_str());
 
     uint32_t mode = OnlyFileName;
     for (uint32_t m = OnlyFileName; m <= FullPath; ++m) {

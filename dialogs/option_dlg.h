@@ -34,7 +34,7 @@ class COptionDlg : public wxDialog {
     static int FindPrefix(const wxComboBox* combo, const wxString& text);
 
   protected:
-    // Shows the folder chooser opened at `initial` ("/" when empty). Returns
+    // Shows the folder chooser opened at `initial` (the first fixed folder when empty). Returns
     // false when nothing was chosen; tests replace it.
     virtual bool BrowseForFolder(wxWindow* owner, wxString* path, const wxString& initial,
                                  const wxString& title);

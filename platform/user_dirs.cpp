@@ -38,6 +38,14 @@ std::string defaultArchivePath() {
     return (home == "/" ? std::string() : home) + "/noname";
 }
 
+std::string firstFixedFolder() {
+    return "/";
+}
+
+std::string secondFixedFolder() {
+    return userHomeDir();
+}
+
 bool makeFolders(const std::string& path) {
     if (path.empty()) return false;
     for (size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {

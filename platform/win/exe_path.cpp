@@ -20,4 +20,11 @@ std::string fileBesideExecutable(const char* fileName) {
     return executableDir() + fileName;
 }
 
+bool isSystemProgramFolder(const std::string& /*dir*/) {
+    // Windows guards its program folders with access rights, which the settings file's
+    // write check already asks: a copy installed for everyone keeps its settings beside
+    // itself where its user may write there, and in the user's folder where not.
+    return false;
+}
+
 } // namespace platform

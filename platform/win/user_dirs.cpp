@@ -17,6 +17,18 @@ std::string userConfigDir() {
     return dir;
 }
 
+std::string defaultArchivePath() {
+    return "c:\\noname";
+}
+
+std::string firstFixedFolder() {
+    return "C:\\";
+}
+
+std::string secondFixedFolder() {
+    return "D:\\";
+}
+
 bool makeFolders(const std::string& path) {
     if (path.empty()) return false;
     for (size_t at = findPathSeparator(path, 1); at != std::string::npos;
