@@ -42,11 +42,10 @@ const PopupDef kPopup[] = {
     {ID_POPUP_SETINDEX, wxTRANSLATE("Set Index(&I)"), &CMainFrame::CanSetIndex},
 };
 
-// The generic list draws its rows and takes the mouse in an inner window, the one
-// child that takes the focus (the other is the column header).
+// The generic list (GTK) draws its rows and takes the mouse in an inner window, the
+// one child that takes the focus (the column header never does); the native list of
+// Windows has no such child and takes its input itself.
 wxWindow* FindInputWindow(wxListCtrl* list) {
-    for (wxWindow* child : list->GetChildren())
-        if (static_cast<void*>(child) == static_cast<void*>(list->m_mainWin)) return child;
     for (wxWindow* child : list->GetChildren())
         if (child->AcceptsFocus()) return child;
     return list;

@@ -1,0 +1,9 @@
+#include "platform/display.h"
+
+namespace platform {
+
+bool hasDisplay() {
+    return true;
+}
+
+} // namespace platform
