@@ -16,6 +16,7 @@
 #include "dialogs/create_archive_dlg.h"
 #include "engine/file_io.h"
 #include "gui_test.h"
+#include "support/system.h"
 
 namespace {
 
@@ -191,7 +192,7 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
         {"a member swapped for a FIFO", archive,
          [this] {
              std::remove(paths[1].c_str());
-             ASSERT_EQ(mkfifo(paths[1].c_str(), 0600), 0);
+             ASSERT_TRUE(testsys::makeFifo(paths[1]));
              frame->GetDocument()->UpdateAllViews(0);
          },
          [&] { return "File open failed[3]. \"" + paths[1] + "\""; }},

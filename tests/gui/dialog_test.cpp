@@ -4,10 +4,13 @@
 #include <wx/combobox.h>
 #include <wx/radiobut.h>
 
+#include <algorithm>
+
 #include "corvane_version.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/create_archive_dlg.h"
 #include "dialogs/option_dlg.h"
+#include "dialogs/system_text.h"
 #include "gui_test.h"
 
 namespace {
@@ -89,9 +92,12 @@ TEST_F(DialogTest, CreationMakeStoresAllFiveValues) {
     Toggle(&dlg, Create::IDC_LOG_BOX);
     Edit(&dlg, Create::IDC_LOG)->SetValue("/var/build");
     Click(&dlg, wxID_OK);
-    std::string cutAccents; // 200 two-byte characters cut to a 255-byte prefix
-    for (int i = 0; i < 127; ++i)
-        cutAccents += "\xC3\xA9";
+    // 200 characters cut to a 255-byte prefix: 127 where they take two bytes (UTF-8),
+    // all of them where they take one (a Western code page).
+    const std::string accent = ToSystemText(wxString(wxUniChar(0xE9)));
+    std::string cutAccents;
+    for (size_t i = 0; i < std::min<size_t>(200, 255 / accent.size()); ++i)
+        cutAccents += accent;
     EXPECT_STREQ(store->GetFileIdPrefix(), cutAccents.c_str());
     EXPECT_STREQ(store->GetArchiveName(), "/tmp/pack.bxa");
     EXPECT_STREQ(store->GetHeaderName(), "/tmp/pack.h");
@@ -160,8 +166,9 @@ TEST_F(DialogTest, OptionsListTheRememberedFoldersOnTopAndWriteOnlyOnOk) {
         {{"/data", "/work"}, 0, [](Dlg& d) { d.Combo()->SetValue("/work"); }, {"/data", "/work"}, 1},
         {{}, 0, [](Dlg&) {}, {""}, 0}, // the empty text becomes a folder
         {{"/data"}, 0, [](Dlg& d) { d.Browse("/new"); }, {"/data", "/new"}, 1},
-        // A browse selects the first entry beginning with the choice: here the deeper one on top.
-        {{"/work/Old"}, 0, [](Dlg& d) { d.Browse("/work"); }, {"/work/Old"}, 0},
+        // A browse selects the first entry beginning with the choice: here the deeper one on
+        // top (both sort below every system's fixed entries, so the new one lands last).
+        {{"z:/work/Old"}, 0, [](Dlg& d) { d.Browse("z:/work"); }, {"z:/work/Old"}, 0},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -54,8 +55,14 @@ inline void PressKey(wxWindow* target, int code, int modifiers = wxMOD_NONE) {
 // A fresh folder, removed with its contents.
 struct TempDir {
     std::string path = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "corvane-gui-XXXXXX").string();
-        return mkdtemp(pattern.data()) ? pattern : std::string();
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const auto dir =
+                std::filesystem::temp_directory_path() / ("corvane-gui-" + std::to_string(random()));
+            std::error_code ec;
+            if (std::filesystem::create_directory(dir, ec)) return dir.string();
+        }
+        return std::string();
     }();
     ~TempDir() {
         std::error_code ec;
