@@ -4,7 +4,8 @@
 #   --test   also what the test suites and the install checks take
 #   --fuzz   also what the fuzz targets take
 #   --bench  also what the benchmarks take
-#   --windows  also the Windows cross build: mingw-w64, Wine, the installer maker
+#   --windows  also the Windows cross build: mingw-w64, Wine, the installer maker, the
+#              icon converter and what drives the window under Wine in a virtual X server
 # As root it runs apt-get itself, otherwise through sudo; with neither it prints
 # the exact command to run and stops.
 set -euo pipefail
@@ -20,7 +21,7 @@ for option in "$@"; do
   --test) packages+=(googletest libgtest-dev xvfb xauth xdotool desktop-file-utils appstream man-db clang-format) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   --bench) packages+=(time python3 zip p7zip-full) ;;
-  --windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis dpkg-dev) ;;
+  --windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis dpkg-dev imagemagick xvfb xauth xdotool) ;;
   *)
     echo "usage: $0 [--test] [--fuzz] [--bench] [--windows]" >&2
     exit 2

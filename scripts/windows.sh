@@ -22,7 +22,7 @@ cmake --build $build -j"$(nproc)"
 # Nothing but the system's own libraries may be needed at run time.
 for exe in $build/bin/*.exe; do
   extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-    grep -viE '^(kernel32|user32|gdi32|comdlg32|comctl32|advapi32|shell32|ole32|oleaut32|uuid|winspool|winmm|shlwapi|version|uxtheme|oleacc|rpcrt4|msvcrt|ws2_32|imm32|wininet|dwmapi)\.dll$' || true)
+    grep -viE '^((kernel32|user32|gdi32|comdlg32|comctl32|advapi32|shell32|ole32|oleaut32|uuid|winspool|winmm|shlwapi|version|uxtheme|oleacc|rpcrt4|msvcrt|ws2_32|imm32|wininet|dwmapi)\.dll|winspool\.drv)$' || true)
   if [ -n "$extra" ]; then
     echo "$exe needs DLLs beyond the system's: $extra" >&2
     exit 1
@@ -30,6 +30,8 @@ for exe in $build/bin/*.exe; do
 done
 
 export WINEDEBUG=-all WINEPREFIX="$PWD/$build/wineprefix" WINEARCH=win64
+# Wine would copy the installer's Start-menu entries into this machine's own menus.
+export WINEDLLOVERRIDES=winemenubuilder.exe=d
 wine=$(command -v wine64 || command -v wine)
 # The first start creates the private prefix (several seconds); do it once, visibly.
 # Without .NET and the HTML engine, which nothing here uses: their installers would
@@ -37,3 +39,10 @@ wine=$(command -v wine64 || command -v wine)
 [ -d "$WINEPREFIX" ] || WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
 TZ=UTC0 "$wine" $build/bin/corvane_core_tests.exe --gtest_brief=1
 ./scripts/windows-pack-compare.sh build/bin/bxa $build/bin/bxa.exe
+
+if [ $gui = ON ]; then
+  cmake --build $build --target corvane_setup
+  # -noreset: Wine's processes come and go; a server that resets when the last one
+  # leaves refuses the next for a moment.
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./scripts/windows-window.sh $build
+fi
