@@ -3,8 +3,8 @@
 # tests in a virtual X server). With --sanitize the same suite runs in an
 # AddressSanitizer + UndefinedBehaviorSanitizer build of its own. The plain run
 # also runs the lint (scripts/lint.sh) and checks what an installed copy carries
-# (scripts/check-install.sh) and then the Windows side: the cross build, its core
-# suite under Wine and bxa.exe against the Linux bxa (scripts/windows.sh).
+# (scripts/check-install.sh) and then the Windows side: the cross build, its suites
+# under Wine, bxa.exe against the Linux bxa and the installer (scripts/windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh --test
@@ -33,7 +33,6 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$(
 cd ..
 
 if [ "$build" = build ]; then
-  # --core until the window cross-builds; then the whole Windows build runs here.
-  ./scripts/windows.sh --core
+  ./scripts/windows.sh
 fi
 
