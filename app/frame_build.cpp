@@ -69,8 +69,8 @@ void CMainFrame::OnToolStart() {
     // Nothing is created yet; a build that would write over one of its own members does not start.
     if (const std::string clash = OutputOverwritingMember(*job_); !clash.empty()) {
         ReleaseJob();
-        ShowStatusLine(wxString::Format(_("%s is a registered file; the build did not start."),
-                                        wxString::FromUTF8(clash)));
+        ShowStatusLine(
+            wxString::Format(_("%s is a registered file; the build did not start."), FromSystemText(clash)));
         return;
     }
     lastEngineMessage_.clear();
