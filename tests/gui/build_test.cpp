@@ -236,7 +236,9 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
 TEST_F(BuildRunTest, ABuildThatWouldOverwriteAMemberDoesNotStart) {
     const std::string member = dir.AddFile("old.bxa", 100);
     const std::string linked = dir.AddFile("m.qsd", 200);
-    ASSERT_EQ(link(linked.c_str(), (dir.path + "/pack.h").c_str()), 0);
+    std::error_code linkError;
+    std::filesystem::create_hard_link(linked, dir.path + "/pack.h", linkError);
+    ASSERT_FALSE(linkError) << linkError.message();
     const struct {
         const char* name;
         std::string archive, clash;
