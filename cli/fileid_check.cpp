@@ -1,13 +1,12 @@
 #include "cli/fileid_check.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
-#include <memory>
-#include <new>
+#include <utility>
 
 #include "engine/header_output.h"
 #include "model/project_store.h"
-#include "platform/memory.h"
 
 namespace {
 
@@ -37,24 +36,34 @@ std::string identifierProblem(const std::string& id) {
     return "";
 }
 
-std::string member(const Member& m) {
-    return "index " + std::to_string(m.index) + " (" + m.path + ")";
+std::string member(const ProjectStore& store, uint32_t index) {
+    return "index " + std::to_string(index) + " (" + store.GetEntryPath(index) + ")";
+}
+
+// The FileID of the member at `index`, as the build will spell it.
+void fileIdOf(const ProjectStore& store, uint32_t index, const char* prefix, char id[kIdBufferSize]) {
+    const EntrySlot* slot = store.GetSlot(index);
+    // The build trims a trailing control byte from the path before it spells the FileID.
+    char path[kNameBufferSize];
+    std::snprintf(path, sizeof path, "%s", slot->path);
+    trimControlTail(path);
+    makeFileId(prefix, path, slot->nameOffset, id);
+}
+
+uint64_t hashOf(const char* text) {
+    uint64_t h = 14695981039346656037ull;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+        h = (h ^ *p) * 1099511628211ull;
+    return h;
 }
 
 } // namespace
 
-std::vector<std::string> checkFileIds(const PackOptions& options, const std::vector<Member>& members) {
+std::vector<std::string> checkFileIds(const PackOptions& options, PackMembers& members) {
     // The name offsets come from the model, the names from the header writer's own function.
-    // A fresh mapping is zero already: only the slots written are touched.
-    platform::LargeBuffer storeMemory(sizeof(ProjectStore), members.size() >= 4096);
-    if (!storeMemory.get()) return {"not enough memory for the entry table"};
-    std::unique_ptr<ProjectStore, void (*)(ProjectStore*)> store(new (storeMemory.get())
-                                                                     ProjectStore(ProjectStore::ZeroFilled{}),
-                                                                 [](ProjectStore* p) { p->~ProjectStore(); });
-    for (const Member& m : members)
-        store->RegisterEntry(m.path.c_str(), m.index);
-    store->SetHeaderNameMode(options.nameMode);
-    store->UpdateNameOffsets();
+    ProjectStore& store = members.store();
+    store.SetHeaderNameMode(options.nameMode);
+    store.UpdateNameOffsets();
     const char* prefix = options.prefix.empty() ? nullptr : options.prefix.c_str();
 
     std::vector<std::string> problems;
@@ -63,28 +72,51 @@ std::vector<std::string> checkFileIds(const PackOptions& options, const std::vec
     if (std::string why = identifierProblem(countName); !why.empty())
         problems.push_back("the entry-count name " + why);
 
-    std::map<std::string, std::vector<const Member*>> byId;
-    for (const Member& m : members) {
-        const EntrySlot* slot = store->GetSlot(m.index);
-        if (!slot || !slot->used) continue;
-        // The build trims a trailing control byte from the path before it spells the FileID.
-        char path[kNameBufferSize] = {};
-        std::snprintf(path, sizeof path, "%s", slot->path);
-        trimControlTail(path);
-        char id[kIdBufferSize];
-        makeFileId(prefix, path, slot->nameOffset, id);
-        byId[id].push_back(&m);
+    // Duplicates are found by a hash of each FileID: only members whose hashes meet
+    // have their names spelt again and compared, so no name is kept meanwhile.
+    struct Spelt {
+        uint64_t hash;
+        uint32_t index;
+    };
+    std::vector<Spelt> spelt;
+    spelt.reserve(members.count());
+    char id[kIdBufferSize];
+    for (uint32_t index = 0, end = store.GetEntryEnd(); index < end; ++index) {
+        if (!store.GetEntryPath(index)) continue;
+        fileIdOf(store, index, prefix, id);
+        spelt.push_back(Spelt{hashOf(id), index});
         if (std::string why = identifierProblem(id); !why.empty())
-            problems.push_back(member(m) + ": FileID " + why);
+            problems.push_back(member(store, index) + ": FileID " + why);
         if (std::strcmp(id, countName) == 0)
-            problems.push_back(member(m) + ": FileID " + quoted(id) + " equals the entry-count name");
+            problems.push_back(member(store, index) + ": FileID " + quoted(id) +
+                               " equals the entry-count name");
     }
-    for (const auto& [id, list] : byId) {
-        if (list.size() < 2) continue;
+    std::sort(spelt.begin(), spelt.end(), [](const Spelt& a, const Spelt& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.index < b.index;
+    });
+    // Each FileID that several members share, with those members in index order.
+    std::vector<std::pair<std::string, std::vector<uint32_t>>> shared;
+    for (std::size_t i = 0; i < spelt.size();) {
+        std::size_t j = i + 1;
+        while (j < spelt.size() && spelt[j].hash == spelt[i].hash)
+            ++j;
+        if (j - i > 1) {
+            std::map<std::string, std::vector<uint32_t>> byId;
+            for (std::size_t k = i; k < j; ++k) {
+                fileIdOf(store, spelt[k].index, prefix, id);
+                byId[id].push_back(spelt[k].index);
+            }
+            for (auto& [name, indexes] : byId)
+                if (indexes.size() > 1) shared.emplace_back(name, std::move(indexes));
+        }
+        i = j;
+    }
+    std::sort(shared.begin(), shared.end());
+    for (const auto& [name, indexes] : shared) {
         std::string who;
-        for (std::size_t k = 0; k < list.size(); ++k)
-            who += (k == 0 ? "" : k + 1 == list.size() ? " and " : ", ") + member(*list[k]);
-        problems.push_back("FileID " + quoted(id) + " is shared by " + who);
+        for (std::size_t k = 0; k < indexes.size(); ++k)
+            who += (k == 0 ? "" : k + 1 == indexes.size() ? " and " : ", ") + member(store, indexes[k]);
+        problems.push_back("FileID " + quoted(name) + " is shared by " + who);
     }
     return problems;
 }

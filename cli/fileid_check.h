@@ -9,5 +9,5 @@
 
 // One line per problem (duplicates, names that are no C identifier, reserved
 // names), naming the indexes and paths; empty when every name is usable.
-// `members` are sorted by index.
-std::vector<std::string> checkFileIds(const PackOptions& options, const std::vector<Member>& members);
+// Reads the members' paths from their slots and sets the name offsets of `options`' mode.
+std::vector<std::string> checkFileIds(const PackOptions& options, PackMembers& members);

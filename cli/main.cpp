@@ -11,7 +11,9 @@
 #include "cli/pack_options.h"
 #include "cli/pack_run.h"
 #include "engine/archive_layout.h"
+#include "model/project_store.h"
 #include "platform/file_access.h"
+#include "platform/memory.h"
 
 namespace {
 
@@ -51,34 +53,48 @@ int pack(const std::vector<std::string>& args) {
         printVersion(stdout);
         return 0;
     }
-    std::vector<Member> members;
-    bool parsed = options.hasList ? membersFromList(options.listFile, &members, &error)
-                                  : membersFromArguments(options.files, &members, &error);
+    PackMembers members;
+    bool parsed = options.hasList ? members.fromList(options.listFile, &error)
+                                  : members.fromArguments(options.files, &error);
     if (!parsed) return checkError(error);
-    if (members.empty()) return checkError(options.listFile + ": the list names no member");
-    if (!checkMembers(&members, &error)) return checkError(error);
+    if (members.count() == 0) return checkError(options.listFile + ": the list names no member");
     PackOutputs outputs = outputNamesOf(options);
-    std::vector<InputFile> inputs;
-    for (const Member& m : members)
-        inputs.push_back({m.where() + " (" + m.path + ")", m.device, m.inode});
-    platform::FileLookup lookup;
-    platform::FileFacts list;
-    std::string why;
-    if (options.hasList && options.listFile != "-" && lookup.find(options.listFile, &list, &why))
-        inputs.push_back({"the list file " + options.listFile, list.device, list.id});
-    if (!checkOutputs(&outputs, inputs, &error)) return checkError(error);
-    std::vector<uint64_t> sizes;
-    for (const Member& m : members)
-        sizes.push_back(m.size);
-    uint64_t length = archiveLength(sizes.data(), sizes.size(), members.back().index + 1, options.alignment);
+    {
+        // Only members that are one of the existing outputs can stop the build here:
+        // they alone are kept for the output check, not the identity of every member.
+        std::vector<PackMembers::Match> matches;
+        if (!members.check(existingOutputs(outputs), &matches, &error)) return checkError(error);
+        std::vector<FileIdentity> inputs;
+        for (const PackMembers::Match& m : matches)
+            inputs.push_back(m.file);
+        platform::FileLookup lookup;
+        platform::FileFacts list;
+        std::string why;
+        if (options.hasList && options.listFile != "-" && lookup.find(options.listFile, &list, &why))
+            inputs.push_back({list.device, list.id});
+        auto labelOf = [&](std::size_t k) {
+            if (k >= matches.size()) return "the list file " + options.listFile;
+            return members.where(matches[k].index) + " (" + members.store().GetEntryPath(matches[k].index) +
+                   ")";
+        };
+        if (!checkOutputs(&outputs, inputs, labelOf, &error)) return checkError(error);
+    }
+    const std::vector<uint64_t>& sizes = members.sizes();
+    uint64_t length =
+        archiveLength(sizes.data(), sizes.size(), members.store().GetEntryEnd(), options.alignment);
     if (!archiveFits(length))
         return checkError(outputs.archive.name + ": the archive would take " + std::to_string(length) +
                           " bytes; it must stay below 2 GiB");
-    const std::vector<std::string> idProblems = checkFileIds(options, members);
-    for (const std::string& p : idProblems)
-        std::fprintf(stderr, "bxa: %s%s\n", options.strict ? "" : "warning: ", p.c_str());
-    if (options.strict && !idProblems.empty())
-        return checkError("--strict: not building " + outputs.archive.name + " with these FileIDs");
+    members.forgetCheckDetails();
+    {
+        const std::vector<std::string> idProblems = checkFileIds(options, members);
+        for (const std::string& p : idProblems)
+            std::fprintf(stderr, "bxa: %s%s\n", options.strict ? "" : "warning: ", p.c_str());
+        if (options.strict && !idProblems.empty())
+            return checkError("--strict: not building " + outputs.archive.name + " with these FileIDs");
+    }
+    // What the checks needed of tens of thousands of members is not kept through the build.
+    platform::returnFreedMemory();
     return runPack(options, members, outputs);
 }
 

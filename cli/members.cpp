@@ -4,8 +4,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <utility>
 
+#include "engine/member_attributes.h"
 #include "engine/output_names.h"
 #include "model/list_file.h"
 #include "model/project_store.h"
@@ -79,16 +81,96 @@ bool membersFromArguments(const std::vector<std::string>& files, std::vector<Mem
     return true;
 }
 
-bool checkMembers(std::vector<Member>* members, std::string* error) {
+PackMembers::PackMembers() : memory_(sizeof(ProjectStore), false) {
+    // A fresh mapping is zero already: the table's pages are touched only where
+    // members land, and small pages keep a small pack's memory small.
+    if (memory_.get()) store_ = new (memory_.get()) ProjectStore(ProjectStore::ZeroFilled{});
+}
+
+PackMembers::~PackMembers() {
+    if (store_) store_->~ProjectStore();
+}
+
+bool PackMembers::take(uint32_t index, const std::string& path, uint32_t line, const std::string& where,
+                       std::string* error) {
+    if (!store_->RegisterEntry(path.c_str(), index))
+        return fail(error, where + ": " + path,
+                    "cannot register the member at index " + std::to_string(index));
+    if (lineOf_.empty()) lineOf_.resize(kSlotCount);
+    lineOf_[index] = line;
+    ++count_;
+    return true;
+}
+
+bool PackMembers::fromList(const std::string& listPath, std::string* error) {
+    static const std::string kStandardInput = "standard input";
+    if (!store_) return fail(error, listPath, "not enough memory for the entry table");
+    listName_ = listPath;
+    list_ = &listName_;
+    auto take = [this](ListEntry&& e, std::string* why) {
+        return this->take(e.index, e.path, e.line, *list_ + ":" + std::to_string(e.line), why);
+    };
+    if (listPath == "-") {
+        // A list made by another program on the fly: its paths are relative to the current
+        // folder, taken as an absolute path like a list file's own folder.
+        list_ = &kStandardInput;
+        std::string text;
+        return readStandardInput(&text, error) &&
+               ParseList(text, *list_, ListFolder(AbsoluteListPath("-")), take, error);
+    }
+    return ReadList(listPath, take, error);
+}
+
+bool PackMembers::fromArguments(const std::vector<std::string>& files, std::string* error) {
+    if (!store_) return fail(error, "bxa", "not enough memory for the entry table");
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::string where = "argument " + std::to_string(i + 1);
+        if (i > kHighestIndex) return fail(error, where, "more than 65535 FILE arguments");
+        if (!checkPathLength(files[i], where, error)) return false;
+        if (!take(static_cast<uint32_t>(i), files[i], static_cast<uint32_t>(i + 1), where, error))
+            return false;
+    }
+    return true;
+}
+
+void PackMembers::forgetCheckDetails() {
+    std::vector<uint64_t>().swap(sizes_);
+    std::vector<uint32_t>().swap(lineOf_);
+}
+
+std::string PackMembers::where(uint32_t index) const {
+    const uint32_t line = index < lineOf_.size() ? lineOf_[index] : 0;
+    return list_ ? *list_ + ":" + std::to_string(line) : "argument " + std::to_string(line);
+}
+
+bool PackMembers::check(const std::vector<FileIdentity>& watched, std::vector<Match>* matches,
+                        std::string* error) {
+    // Checked in the order the members were named, so the first problem reported is
+    // the first one in the list; the facts are kept by index, the build's order.
+    const uint32_t end = store_->GetEntryEnd();
+    std::vector<uint32_t> order;
+    order.reserve(count_);
+    for (uint32_t index = 0; index < end; ++index)
+        if (store_->GetEntryPath(index)) order.push_back(index);
+    std::sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) { return lineOf_[a] < lineOf_[b]; });
+    facts_.assign(end, MemberFacts{});
+    sizes_.assign(end, 0);
+    matches->clear();
+
     platform::FileLookup lookup;
-    for (Member& m : *members) {
+    // Members written in one go share their last-write second: its local date is
+    // worked out once for all of them.
+    long long lastTime = -1;
+    uint32_t lastStamp = 0;
+    char opened[kPathSize];
+    for (uint32_t index : order) {
+        const char* path = store_->GetEntryPath(index);
         // The engine drops one trailing control byte before it opens a member, so that
         // is the name that has to exist.
-        std::string opened = m.path;
-        trimControlTail(opened.data());
-        opened.resize(std::strlen(opened.c_str()));
-        auto where = [&m] { return m.where() + ": " + m.path; };
-        if (opened.empty()) return fail(error, where(), "empty path");
+        std::snprintf(opened, sizeof opened, "%s", path);
+        trimControlTail(opened);
+        auto where = [&] { return this->where(index) + ": " + path; };
+        if (opened[0] == '\0') return fail(error, where(), "empty path");
         platform::FileFacts facts;
         std::string reason;
         if (!lookup.find(opened, &facts, &reason)) return fail(error, where(), reason);
@@ -97,11 +179,31 @@ bool checkMembers(std::vector<Member>* members, std::string* error) {
         if (facts.kind != platform::FileFacts::Kind::Regular)
             return fail(error, where(), "not a regular file");
         if (!facts.readable) return fail(error, where(), facts.whyUnreadable);
-        m.size = facts.size;
-        m.device = facts.device;
-        m.inode = facts.id;
+        if (facts.lastWrite != lastTime) {
+            lastTime = facts.lastWrite;
+            lastStamp = dosStampOf(lastTime);
+        }
+        facts_[index] =
+            MemberFacts{facts.size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(facts.size), lastStamp};
+        sizes_[index] = facts.size;
+        for (const FileIdentity& w : watched) {
+            if (w.device == facts.device && w.inode == facts.id) {
+                matches->push_back(Match{index, w});
+                break;
+            }
+        }
     }
-    std::sort(members->begin(), members->end(),
-              [](const Member& a, const Member& b) { return a.index < b.index; });
+    // Packed into index order in place: the k-th member's index is never below k.
+    uint32_t k = 0;
+    for (uint32_t index = 0; index < end; ++index) {
+        if (!store_->GetEntryPath(index)) continue;
+        facts_[k] = facts_[index];
+        sizes_[k] = sizes_[index];
+        ++k;
+    }
+    facts_.resize(k);
+    sizes_.resize(k);
+    std::sort(matches->begin(), matches->end(),
+              [](const Match& a, const Match& b) { return a.index < b.index; });
     return true;
 }

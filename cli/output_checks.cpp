@@ -40,7 +40,17 @@ PackOutputs outputNamesOf(const PackOptions& options) {
     return outputs;
 }
 
-bool checkOutputs(PackOutputs* outputs, const std::vector<InputFile>& inputs, std::string* error) {
+std::vector<FileIdentity> existingOutputs(const PackOutputs& outputs) {
+    std::vector<FileIdentity> found;
+    for (OutputFile out : {outputs.archive, outputs.header, outputs.log}) {
+        std::string error;
+        if (resolve(&out, &error) && out.exists) found.push_back(FileIdentity{out.device, out.inode});
+    }
+    return found;
+}
+
+bool checkOutputs(PackOutputs* outputs, const std::vector<FileIdentity>& inputs,
+                  const std::function<std::string(std::size_t)>& labelOf, std::string* error) {
     OutputFile* all[] = {&outputs->archive, &outputs->header, &outputs->log};
     static const char* const kRoles[] = {"archive", "header", "log"};
     for (OutputFile* out : all)
@@ -56,10 +66,10 @@ bool checkOutputs(PackOutputs* outputs, const std::vector<InputFile>& inputs, st
     }
     for (OutputFile* out : all) {
         if (!out->exists) continue;
-        for (const InputFile& in : inputs) {
-            if (in.device == out->device && in.inode == out->inode)
+        for (std::size_t k = 0; k < inputs.size(); ++k) {
+            if (inputs[k].device == out->device && inputs[k].inode == out->inode)
                 return fail(error, out->name,
-                            "is the same file as " + in.label + "; it would be overwritten");
+                            "is the same file as " + labelOf(k) + "; it would be overwritten");
         }
     }
     return true;

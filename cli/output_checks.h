@@ -1,7 +1,9 @@
 #pragma once
 // What `bxa pack` checks about the files it will create before it creates any,
 // and the names it checks: those the build job will really use.
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,14 +26,19 @@ struct PackOutputs {
 // The archive, header and log names the job will create for these options.
 PackOutputs outputNamesOf(const PackOptions& options);
 
-// A file the outputs must not be: a member or the list file, known by its identity.
-struct InputFile {
-    std::string label; // how messages name it
+// A file known by its identity, whichever path leads to it.
+struct FileIdentity {
     uint64_t device = 0;
     uint64_t inode = 0;
 };
 
+// The identities of those outputs that exist already; an output whose name does
+// not resolve is left out (checkOutputs reports it).
+std::vector<FileIdentity> existingOutputs(const PackOutputs& outputs);
+
 // Refuses outputs that are empty names, that are the same file as each other or as
-// an input, that exist as anything but a regular file or cannot be written, or whose
-// folder is missing or cannot be written. Fills each output's target. False with `error` set otherwise.
-bool checkOutputs(PackOutputs* outputs, const std::vector<InputFile>& inputs, std::string* error);
+// an input (a member or the list file), that exist as anything but a regular file or
+// cannot be written, or whose folder is missing or cannot be written. `labelOf(k)`
+// names input k in the message. Fills each output's target. False with `error` set otherwise.
+bool checkOutputs(PackOutputs* outputs, const std::vector<FileIdentity>& inputs,
+                  const std::function<std::string(std::size_t)>& labelOf, std::string* error);

@@ -46,26 +46,8 @@ void messageToStderr(const char* text, void* context) {
 
 } // namespace
 
-int runPack(const PackOptions& options, const std::vector<Member>& members, const PackOutputs& outputs) {
-    // About 17.5 MB, of which a build touches only the slots it uses: a fresh
-    // mapping is zero already and need not be cleared. Thousands of members fill most
-    // of its pages, which large pages then bring in with a handful of faults.
-    constexpr std::size_t kManyMembers = 4096;
-    platform::LargeBuffer storeMemory(sizeof(ProjectStore), members.size() >= kManyMembers);
-    if (!storeMemory.get()) {
-        std::fprintf(stderr, "bxa: not enough memory for the entry table\n");
-        return 1;
-    }
-    std::unique_ptr<ProjectStore, void (*)(ProjectStore*)> store(new (storeMemory.get())
-                                                                     ProjectStore(ProjectStore::ZeroFilled{}),
-                                                                 [](ProjectStore* p) { p->~ProjectStore(); });
-    for (const Member& m : members) {
-        if (!store->RegisterEntry(m.path.c_str(), m.index)) {
-            std::fprintf(stderr, "bxa: %s: %s: cannot register the member at index %u\n", m.where().c_str(),
-                         m.path.c_str(), m.index);
-            return 1;
-        }
-    }
+int runPack(const PackOptions& options, PackMembers& members, const PackOutputs& outputs) {
+    ProjectStore* store = &members.store();
     store->SetHeaderNameMode(options.nameMode);
     store->SetAlignment(options.alignment);
     store->SetFileIdPrefix(options.prefix.c_str());
@@ -99,16 +81,20 @@ int runPack(const PackOptions& options, const std::vector<Member>& members, cons
     if (!job) {
         std::fprintf(stderr, "bxa: the build job could not be created\n");
     } else {
+        // The member files were looked at just now: their lengths and dates go with the job.
+        jobSetMemberFacts(job, members.facts().data());
         uint32_t count =
-            PrepareBuildJob(store.get(), job, list, options.headerName.c_str(), options.logName.c_str());
-        if (count != members.size() || jobGetState(job) != BuildJobState::Started) {
+            PrepareBuildJob(store, job, list, options.headerName.c_str(), options.logName.c_str());
+        if (count != members.count() || jobGetState(job) != BuildJobState::Started) {
             std::fprintf(stderr, "bxa: the build job could not be started\n");
         } else {
+            // The sizes are wanted only for a line that is drawn.
+            const bool drawn = !options.quiet && platform::isTerminal(stderr);
             std::vector<uint64_t> sizes;
-            sizes.reserve(members.size());
-            for (const Member& m : members)
-                sizes.push_back(m.size);
-            ProgressLine progress(!options.quiet && platform::isTerminal(stderr), stderr, sizes);
+            if (drawn)
+                for (const MemberFacts& f : members.facts())
+                    sizes.push_back(f.size);
+            ProgressLine progress(drawn, stderr, sizes);
             shownProgress = &progress;
             BuildJobState state = runJob(job, &progress);
             progress.finish();

@@ -7,6 +7,6 @@
 #include "cli/output_checks.h"
 #include "cli/pack_options.h"
 
-// `members` are checked and sorted by index, `outputs` checked. Returns the exit status:
-// 0 when the build is done without a fault and its outputs are in place, 1 otherwise.
-int runPack(const PackOptions& options, const std::vector<Member>& members, const PackOutputs& outputs);
+// `members` are checked, `outputs` checked. Returns the exit status: 0 when the
+// build is done without a fault and its outputs are in place, 1 otherwise.
+int runPack(const PackOptions& options, PackMembers& members, const PackOutputs& outputs);

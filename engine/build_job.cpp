@@ -222,7 +222,12 @@ bool openMember(BuildJob* job) {
     }
     job->memberFile = f;
     job->memberSize = static_cast<int32_t>(size);
-    if (rec.index < kMaxEntries) stampsOf(job)[rec.index] = ops.lastWrite ? dosStampOf(ops.lastWrite(f)) : 0;
+    if (rec.index < kMaxEntries) {
+        const MemberFacts* known = job->facts ? &job->facts[job->current] : nullptr;
+        stampsOf(job)[rec.index] = known && known->size == static_cast<uint64_t>(size) ? known->stamp
+                                   : ops.lastWrite ? dosStampOf(ops.lastWrite(f))
+                                                   : 0;
+    }
     writeMemberLine(job);
     return true;
 }
@@ -420,6 +425,10 @@ void jobSetOutputPaths(BuildJob* job, const char* archivePath, const char* heade
     job->archivePath = archivePath;
     job->headerPath = headerPath;
     job->logPath = logPath;
+}
+
+void jobSetMemberFacts(BuildJob* job, const MemberFacts* facts) {
+    job->facts = facts;
 }
 
 void jobStart(BuildJob* job) {

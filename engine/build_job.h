@@ -18,6 +18,14 @@ struct BuildRecord {
     char* path;
 };
 
+// What the caller learnt of a member just before the build: its length and its
+// packed last-write stamp (dosStampOf). A member still of that length when opened
+// takes the stamp as it is instead of having its date worked out again.
+struct MemberFacts {
+    uint32_t size;
+    uint32_t stamp;
+};
+
 constexpr uint32_t kChunkSize = 67108864; // most bytes copied by one step
 constexpr uint32_t kOutputHeader = 1u << 0;
 constexpr uint32_t kOutputLog = 1u << 1;
@@ -59,6 +67,7 @@ struct BuildJob {
     uint32_t tocCleared;       // bytes of the table of contents known to be zero
     // Member data waits in the archive's stream buffer that no flush has yet written out.
     uint32_t memberDataBuffered;
+    const MemberFacts* facts; // the caller's, one per BuildList record; null: none
 };
 
 int engineInit();
@@ -75,6 +84,8 @@ void jobSetLogName(BuildJob* job, const char* name);
 // Creates the outputs under these paths (each may be null) while every text still
 // names the files by the job's own names.
 void jobSetOutputPaths(BuildJob* job, const char* archivePath, const char* headerPath, const char* logPath);
+// `facts` (null: none) pairs with the list record by record and stays the caller's.
+void jobSetMemberFacts(BuildJob* job, const MemberFacts* facts);
 void jobStart(BuildJob* job);
 void jobExecute();
 BuildJobState jobGetState(const BuildJob* job);

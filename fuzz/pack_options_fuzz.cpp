@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(outputs.header.name == options.headerName);
     check(outputs.log.name == options.logName);
 
-    if (!checkOutputs(&outputs, {}, &error)) {
+    if (!checkOutputs(&outputs, {}, {}, &error)) {
         check(!error.empty());
         return 0;
     }

@@ -121,7 +121,7 @@ std::string WithListExtension(const std::string& listPath) {
 }
 
 bool ParseList(const std::string& text, const std::string& listName, const std::string& folder,
-               std::vector<ListEntry>* out, std::string* error) {
+               const ListVisitor& take, std::string* error) {
     IndexTable table;
     size_t pos = 0;
     // Editors on some systems start UTF-8 files with a byte-order mark.
@@ -148,16 +148,37 @@ bool ParseList(const std::string& text, const std::string& listName, const std::
                             (resolved.size() != path.size() ? " with the list's folder" : "") +
                             " is too long (at most 259)");
         if (!table.take(static_cast<uint32_t>(index), lineNo, listName, error)) return false;
-        out->push_back(ListEntry{static_cast<uint32_t>(index), std::move(resolved), lineNo});
+        if (!take(ListEntry{static_cast<uint32_t>(index), std::move(resolved), lineNo}, error)) return false;
         previous = index;
     }
     return true;
 }
 
-bool ReadList(const std::string& listPath, std::vector<ListEntry>* out, std::string* error) {
+bool ParseList(const std::string& text, const std::string& listName, const std::string& folder,
+               std::vector<ListEntry>* out, std::string* error) {
+    return ParseList(
+        text, listName, folder,
+        [out](ListEntry&& e, std::string*) {
+            out->push_back(std::move(e));
+            return true;
+        },
+        error);
+}
+
+bool ReadList(const std::string& listPath, const ListVisitor& take, std::string* error) {
     std::string text;
     return ReadRegularFile(listPath, SIZE_MAX, &text, error) &&
-           ParseList(text, listPath, ListFolder(AbsoluteListPath(listPath)), out, error);
+           ParseList(text, listPath, ListFolder(AbsoluteListPath(listPath)), take, error);
+}
+
+bool ReadList(const std::string& listPath, std::vector<ListEntry>* out, std::string* error) {
+    return ReadList(
+        listPath,
+        [out](ListEntry&& e, std::string*) {
+            out->push_back(std::move(e));
+            return true;
+        },
+        error);
 }
 
 bool FormatList(const ProjectStore& store, const std::string& folder, std::string* text, std::string* error) {

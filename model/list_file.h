@@ -5,6 +5,7 @@
 // line may end in LF or CR LF; a UTF-8 byte-order mark at the start is skipped.
 // A relative PATH names a file relative to the folder of the list file.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,14 @@ bool ParseList(const std::string& text, const std::string& listName, const std::
 // named from, so a build from it spells the same full-path names in the window and in bxa.
 // Messages name the list as `listPath` gives it.
 bool ReadList(const std::string& listPath, std::vector<ListEntry>* out, std::string* error);
+
+// The same, handing each entry to `take` as soon as it is parsed, so a list of tens of
+// thousands of members never exists twice in memory. `take` may refuse an entry by
+// returning false with `error` set; parsing then stops.
+using ListVisitor = std::function<bool(ListEntry&& entry, std::string* error)>;
+bool ParseList(const std::string& text, const std::string& listName, const std::string& folder,
+               const ListVisitor& take, std::string* error);
+bool ReadList(const std::string& listPath, const ListVisitor& take, std::string* error);
 
 // One INDEX<TAB>PATH line per used slot, in index order, for a list that lives in the
 // absolute folder `folder`: a path below it is written relative to it, any other path

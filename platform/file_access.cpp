@@ -119,6 +119,7 @@ bool FileLookup::find(const std::string& path, FileFacts* out, std::string* erro
     out->size = static_cast<uint64_t>(st.st_size);
     out->device = static_cast<uint64_t>(st.st_dev);
     out->id = static_cast<uint64_t>(st.st_ino);
+    out->lastWrite = static_cast<int64_t>(st.st_mtime);
     out->readable = out->kind == FileFacts::Kind::Regular && readable(path, st);
     out->whyUnreadable = out->readable ? std::string() : std::strerror(errno);
     return true;

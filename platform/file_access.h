@@ -49,6 +49,7 @@ struct FileFacts {
     // Together they name the file, whichever path leads to it.
     uint64_t device = 0;
     uint64_t id = 0;
+    int64_t lastWrite = -1; // seconds since the epoch
     bool readable = false;
     std::string whyUnreadable; // the system's reason when not readable
 };

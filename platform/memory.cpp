@@ -1,6 +1,7 @@
 #include "platform/memory.h"
 
 #include <cstdint>
+#include <malloc.h>
 #include <sys/mman.h>
 
 namespace platform {
@@ -13,6 +14,10 @@ void adviseLargePages(void* p, std::size_t n) {
     std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
     std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kLarge - 1);
     if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+void returnFreedMemory() {
+    ::malloc_trim(0);
 }
 
 LargeBuffer::LargeBuffer(std::size_t size, bool largePages) {

@@ -7,6 +7,10 @@ namespace platform {
 // cost a handful of page faults instead of thousands; a refusal changes nothing else.
 void adviseLargePages(void* p, std::size_t n);
 
+// Hands the heap's free memory back to the system, so memory a phase of work is
+// done with does not stay counted against the process while the next one runs.
+void returnFreedMemory();
+
 // Zero-filled memory of its own mapping, on large pages where the system has them
 // and `largePages` asks for them. Small pages suit memory of which only a little
 // may be touched: a large page is filled and counted whole at its first write.

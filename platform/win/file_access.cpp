@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "platform/path.h"
+#include "platform/win/epoch_seconds.h"
 
 namespace platform {
 
@@ -40,6 +41,7 @@ bool factsOf(HANDLE h, FileFacts* out) {
     out->size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
     out->device = info.dwVolumeSerialNumber;
     out->id = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    out->lastWrite = epochSecondsOf(info.ftLastWriteTime);
     return true;
 }
 

@@ -340,6 +340,9 @@ TEST(PackCli, RefusedInputExits2AndWritesNothing) {
         {"", {"out.bxa", "a", "missing"}, "bxa: argument 2: missing: No such file"},
         {"", {"out.bxa", "a", "folder"}, "bxa: argument 2: folder: is a folder"},
         {"", {"out", "a", "out.bxa"}, "out.bxa: is the same file as argument 2 (out.bxa)"},
+        // The first problem in the order the list names its members, not by index.
+        {"5\tmissing\n2\tfolder\n", {"out.bxa"}, "/missing: No such file"},
+        {"a\n", {"list.txt"}, "list.txt: is the same file as the list file list.txt"},
         {"", {"--align=2k", "out.bxa", "a"}, "invalid alignment '2k'"},
         {"", {"-a", "2147483647", "out.bxa", "a"}, "must stay below 2 GiB"},
     };

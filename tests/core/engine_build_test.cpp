@@ -18,6 +18,7 @@
 #include "engine/build_progress.h"
 #include "engine/file_io.h"
 #include "engine/header_output.h"
+#include "engine/member_attributes.h"
 #include "support/system.h"
 
 namespace {
@@ -482,6 +483,26 @@ TEST_F(EngineTest, FastPathsAndTheirFallbacksGiveTheSameBytes) {
     EXPECT_EQ(results[0], results[1]);
     EXPECT_EQ(results[0], results[2]);
     EXPECT_EQ(results[0], results[3]);
+}
+
+// A caller's facts give a member's date only while the member still has the length
+// they name; a member that changed since gets the date of what is stored.
+TEST_F(EngineTest, CarriedDateHoldsOnlyForTheCarriedLength) {
+    const uint32_t stale =
+        (19u << 25 | 12u << 21 | 31u << 16) | (23u << 11 | 58u << 5 | 29u); // 1999-12-31 23:58:58
+    const MemberFacts facts[] = {{3, stale}, {99, stale}};
+    start({{0, file("same", "abc")}, {1, file("changed", "abcd")}});
+    jobSetMemberFacts(job, facts);
+    run();
+    ASSERT_EQ(jobGetState(job), BuildJobState::Done);
+    std::string s = readAll(archiveName);
+    const uint32_t table = u32At(s, 24);
+    EXPECT_EQ(s.substr(table + 32, 12), std::string("\xCF\x07\x0C\x00\x1F\x00\x17\x00\x3A\x00\x3A\x00", 12));
+    uint16_t now[6] = {};
+    ASSERT_EQ(readMemberTimestamp(paths[1].c_str(), now), 1);
+    EXPECT_EQ(static_cast<unsigned char>(s[table + 48 + 32]) | static_cast<unsigned char>(s[table + 48 + 33])
+                                                                   << 8,
+              now[0]);
 }
 
 // Progress figures from hand-set job counters: members of 100, 0 and 300 bytes.
