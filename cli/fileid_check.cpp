@@ -45,7 +45,9 @@ void fileIdOf(const ProjectStore& store, uint32_t index, const char* prefix, cha
     const EntrySlot* slot = store.GetSlot(index);
     // The build trims a trailing control byte from the path before it spells the FileID.
     char path[kNameBufferSize];
-    std::snprintf(path, sizeof path, "%s", slot->path);
+    const std::size_t length = strnlen(slot->path, sizeof path - 1);
+    std::memcpy(path, slot->path, length);
+    path[length] = '\0';
     trimControlTail(path);
     makeFileId(prefix, path, slot->nameOffset, id);
 }

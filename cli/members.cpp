@@ -167,7 +167,9 @@ bool PackMembers::check(const std::vector<FileIdentity>& watched, std::vector<Ma
         const char* path = store_->GetEntryPath(index);
         // The engine drops one trailing control byte before it opens a member, so that
         // is the name that has to exist.
-        std::snprintf(opened, sizeof opened, "%s", path);
+        const size_t length = strnlen(path, kPathSize - 1);
+        std::memcpy(opened, path, length);
+        opened[length] = '\0';
         trimControlTail(opened);
         auto where = [&] { return this->where(index) + ": " + path; };
         if (opened[0] == '\0') return fail(error, where(), "empty path");

@@ -115,7 +115,8 @@ void makeFileId(const char* prefix, const char* path, uint32_t nameOffset, char 
     // The name part must stay inside the path, whatever offset the table carried.
     std::size_t pathLen = strnlen(path, kNameBufferSize);
     const char* name = nameOffset <= pathLen ? path + nameOffset : "";
-    std::snprintf(out, kIdBufferSize, "%s%s", prefix ? prefix : "", name);
+    // Cut to the buffer as "%s%s" would be, without a formatter: each member spells one.
+    appendCapped(out, appendCapped(out, 0, prefix ? prefix : ""), name);
     sanitiseIdentifier(out);
 }
 
@@ -137,12 +138,14 @@ void writeMemberLine(BuildJob* job) {
     char comment[kIdBufferSize];
     std::size_t commentLen = appendCapped(comment, 0, job->prefix ? job->prefix : "");
     commentLen = appendCapped(comment, commentLen, name);
+    // The FileID is the same capped text, sanitised (makeFileId).
     char fileId[kIdBufferSize];
-    makeFileId(job->prefix, rec.path, rec.nameOffset, fileId);
+    std::memcpy(fileId, comment, commentLen + 1);
+    sanitiseIdentifier(fileId);
     char line[2 * (3 * kIdBufferSize)];
     std::size_t n = 0;
     n = appendText(line, n, "#define ", 8);
-    n = appendText(line, n, fileId, std::strlen(fileId));
+    n = appendText(line, n, fileId, commentLen);
     n = appendText(line, n, "\t(", 2);
     char digits[16];
     std::size_t digitCount = formatDecimal(static_cast<int>(rec.index), digits);
