@@ -201,14 +201,20 @@ bool openMember(BuildJob* job) {
     job->copied = 0;
     BuildRecord& rec = job->list[job->current];
     trimControlTail(rec.path);
-    std::FILE* f = ops.open(rec.path, "rb");
+    // A member the caller has just looked at is not looked at again: its length and
+    // date are the ones carried, and the open asks the system nothing more.
+    const MemberFacts* known = job->facts ? &job->facts[job->current] : nullptr;
+    std::FILE* f = known && ops.openChecked ? ops.openChecked(rec.path) : ops.open(rec.path, "rb");
     if (!f) {
         jobFault(job, "File open failed[3]. \"%s\"\n", rec.path);
         job->state = BuildJobState::Failed;
         return false;
     }
     // The length now is all that is copied, however the file changes meanwhile.
-    long size = ops.size ? ops.size(f) : measureBySeeking(job, f);
+    // (A carried length past what a signed 32-bit position holds fails the size check below.)
+    long size = known      ? static_cast<long>(std::min<uint32_t>(known->size, INT32_MAX))
+                : ops.size ? ops.size(f)
+                           : measureBySeeking(job, f);
     if (size < 0) size = 0;
     // Refuse before writing a byte that the archive's 32-bit offsets could not describe.
     uint64_t dataEnd = alignUp64(uint64_t{job->writeOffset} + static_cast<uint64_t>(size), job->alignment);
@@ -222,12 +228,8 @@ bool openMember(BuildJob* job) {
     }
     job->memberFile = f;
     job->memberSize = static_cast<int32_t>(size);
-    if (rec.index < kMaxEntries) {
-        const MemberFacts* known = job->facts ? &job->facts[job->current] : nullptr;
-        stampsOf(job)[rec.index] = known && known->size == static_cast<uint64_t>(size) ? known->stamp
-                                   : ops.lastWrite ? dosStampOf(ops.lastWrite(f))
-                                                   : 0;
-    }
+    if (rec.index < kMaxEntries)
+        stampsOf(job)[rec.index] = known ? known->stamp : ops.lastWrite ? dosStampOf(ops.lastWrite(f)) : 0;
     writeMemberLine(job);
     return true;
 }

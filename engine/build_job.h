@@ -19,8 +19,9 @@ struct BuildRecord {
 };
 
 // What the caller learnt of a member just before the build: its length and its
-// packed last-write stamp (dosStampOf). A member still of that length when opened
-// takes the stamp as it is instead of having its date worked out again.
+// packed last-write stamp (dosStampOf). They stand for the member as it was seen
+// then: the job copies at most that length (fewer bytes when the file has shrunk
+// since) and records that date, without asking the system about the file again.
 struct MemberFacts {
     uint32_t size;
     uint32_t stamp;

@@ -110,9 +110,18 @@ int defaultError(std::FILE* f) {
     return std::ferror(f);
 }
 
-const EngineFileOps kDefaults = {defaultOpen, defaultClose,     defaultRead,           defaultWrite,
-                                 defaultTell, defaultSeek,      defaultFlush,          defaultError,
-                                 defaultSize, defaultLastWrite, platform::copyInKernel};
+const EngineFileOps kDefaults = {defaultOpen,
+                                 defaultClose,
+                                 defaultRead,
+                                 defaultWrite,
+                                 defaultTell,
+                                 defaultSeek,
+                                 defaultFlush,
+                                 defaultError,
+                                 defaultSize,
+                                 defaultLastWrite,
+                                 platform::copyInKernel,
+                                 platform::openCheckedMemberFile};
 EngineFileOps g_ops = kDefaults;
 
 } // namespace

@@ -22,6 +22,9 @@ struct EngineFileOps {
     // to the write position of `to` and returns how many were moved. Whatever it
     // leaves undone goes through read and write, which also report the faults.
     std::size_t (*copy)(std::FILE* from, std::FILE* to, std::size_t size);
+    // Optional fast path: opens for reading a member whose length and date the caller
+    // carried (jobSetMemberFacts), without asking the system about it again. Null: open.
+    std::FILE* (*openChecked)(const char* path);
 };
 
 // What the plain implementations keep open between the members of one build to

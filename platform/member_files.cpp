@@ -127,6 +127,21 @@ void closeMemberFileCache(MemberFileCache* cache) {
     if (g_cache == cache) g_cache = nullptr;
 }
 
+std::FILE* openCheckedMemberFile(const char* path) {
+    int fd;
+    do {
+        fd = openInFolder(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+}
+
 std::FILE* openMemberFile(const char* path, FileStatus* status) {
     int fd;
     do {

@@ -35,6 +35,11 @@ void closeMemberFileCache(MemberFileCache* cache);
 // they were at the open. Reads are unbuffered: the caller sizes them.
 std::FILE* openMemberFile(const char* path, FileStatus* status);
 
+// As openMemberFile, for a member the caller looked at just before and found to be a
+// regular file: the system is not asked about it a second time. Should something else
+// have taken its place meanwhile, its reads fail or end early; they never wait.
+std::FILE* openCheckedMemberFile(const char* path);
+
 // Creates `path` for writing bytes, or empties it when it exists. Null with errno set.
 std::FILE* createOutputFile(const char* path);
 
