@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "model/project_store.h"
+#include "platform/path.h"
 
 namespace {
 
@@ -12,8 +13,9 @@ ListRow MakeFileRow(uint32_t slot, const char* path, const platform::FileStatus&
     row.size = static_cast<uint32_t>(st.size);
     row.hasDate = platform::toLocalTime(st.lastWrite, &row.date);
     row.path = path;
-    size_t slash = row.path.rfind('/');
-    row.nameStart = slash == std::string::npos ? 0 : slash + 1;
+    // Split where the system splits a path: on Windows at a backslash or a slash.
+    const size_t separator = platform::findLastPathSeparator(row.path);
+    row.nameStart = separator == std::string::npos ? 0 : separator + 1;
     return row;
 }
 

@@ -4,7 +4,9 @@
 #include <functional>
 #include <tuple>
 
+#include "app/list_rows.h"
 #include "gui_test.h"
+#include "platform/path.h"
 
 namespace {
 
@@ -155,6 +157,19 @@ TEST(ListRowTextTest, ThePathColumnDropsTheNameAndItsSeparator) {
         EXPECT_EQ(ListRowText(row, ColPath), folder) << path;
         EXPECT_EQ(ListRowText(row, ColFilename), "jump.qsd") << path;
     }
+}
+
+// A registered file shows its name and its folder apart, split as the system splits paths.
+TEST_F(StoreTest, RowsSplitNameAndFolderAtTheSystemsSeparator) {
+    TempDir dir;
+    dir.AddFile("jump.qsd", 3);
+    const std::string file = dir.path + platform::kPathSeparator + "jump.qsd";
+    ASSERT_TRUE(store->RegisterEntry(file.c_str(), 0));
+    std::vector<ListRow> rows;
+    BuildListRows(*store, &rows);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(ListRowText(rows[0], ColFilename), "jump.qsd");
+    EXPECT_EQ(ListRowText(rows[0], ColPath), dir.path);
 }
 
 TEST_F(ViewTest, JumpSelectsTheTargetRowAndLeavesTheWordsAlone) {
