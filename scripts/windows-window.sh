@@ -14,6 +14,8 @@ mkdir -p "$shots"
 
 fail() {
   echo "windows-window: $*" >&2
+  # Whatever still runs in the private prefix would keep the X server's run waiting.
+  wineserver -k 2>/dev/null || true
   exit 1
 }
 
@@ -57,7 +59,8 @@ check_window() {
   import -window root "$shot"
 
   # File > Exit from the keyboard: Alt+F opens the File menu, X is Exit's mnemonic.
-  xdotool windowfocus --sync "$window" key --delay 200 alt+f x
+  # --sync waits for the focus, so it is bounded: a window that never takes it fails below.
+  timeout 20 xdotool windowfocus --sync "$window" key --delay 200 alt+f x || true
   ends_within "$pid" 20 || fail "$exe: File > Exit did not end the program"
   wait "$pid" || fail "$exe: ended with status $?"
   [ -f "$ini" ] || fail "$exe: no Corvane.ini beside the executable"
