@@ -7,8 +7,10 @@
 #include <wx/statusbr.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -20,14 +22,6 @@
 #include "model/project_store.h"
 
 namespace {
-
-// The engine's message without its line end, as one line of the status bar.
-wxString StatusText(const std::string& message) {
-    std::string text = message;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    return FromSystemText(text);
-}
 
 // The title shown after a step: overall percentage, member number and the current
 // member's progress in whole kilobytes.
@@ -73,7 +67,7 @@ void CMainFrame::OnToolStart() {
             wxString::Format(_("%s is a registered file; the build did not start."), FromSystemText(clash)));
         return;
     }
-    lastEngineMessage_.clear();
+    firstEngineMessage_.clear();
     engineSetMessageHook(&CMainFrame::OnEngineMessage, this);
     beat_.Start(BuildBeat::Clock::now());
     stepWaiting_ = true;
@@ -82,7 +76,15 @@ void CMainFrame::OnToolStart() {
 }
 
 void CMainFrame::OnEngineMessage(const char* text, void* frame) {
-    static_cast<CMainFrame*>(frame)->lastEngineMessage_ = text;
+    const int reason = errno;
+    std::string& kept = static_cast<CMainFrame*>(frame)->firstEngineMessage_;
+    // The first fault is the one the others follow from: on a full disk every later
+    // write, seek and flush fails too.
+    if (!kept.empty()) return;
+    kept = text;
+    while (!kept.empty() && (kept.back() == '\n' || kept.back() == '\r'))
+        kept.pop_back();
+    if (reason != 0) kept += std::string(" (") + std::strerror(reason) + ")";
 }
 
 void CMainFrame::OnToolStop() {
@@ -121,7 +123,7 @@ void CMainFrame::OnTimer(wxTimerEvent& event) {
         ShowStatusLine(wxString::Format(_("%s: %u members, %llu bytes written."), archive, members,
                                         static_cast<unsigned long long>(length)));
     else
-        ShowStatusLine(StatusText(lastEngineMessage_));
+        ShowStatusLine(FromSystemText(firstEngineMessage_));
 }
 
 void CMainFrame::ShowStatusLine(const wxString& text) {

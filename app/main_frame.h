@@ -111,9 +111,9 @@ class CMainFrame : public wxFrame {
     wxString keyIndicators_[3];
 
     BuildBeat beat_{std::chrono::milliseconds(kTickMilliseconds)};
-    bool stepWaiting_ = false; // a step ran and the next waits for the window to be idle
-    std::string lastEngineMessage_;
-    uint32_t buildErrors_ = 0; // faults the released job had met
+    bool stepWaiting_ = false;       // a step ran and the next waits for the window to be idle
+    std::string firstEngineMessage_; // of the running build, with the system's reason
+    uint32_t buildErrors_ = 0;       // faults the released job had met
 
     // The build run's ending (frame_build.cpp): ReleaseJob closes, destroys and frees
     // the job; EndBuild also stops the timer, clears the flag and restores the title.

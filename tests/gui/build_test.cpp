@@ -187,7 +187,7 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
              return archive + ".bxa: 2 members, " + std::to_string(st.st_size) + " bytes written.";
          }},
         {"a member deleted", archive, [this] { std::remove(paths[1].c_str()); },
-         [&] { return "File open failed[3]. \"" + paths[1] + "\""; }},
+         [&] { return "File open failed[3]. \"" + paths[1] + "\" (No such file or directory)"; }},
         // Neither the list nor the build may wait on a pipe that no one writes.
         {"a member swapped for a FIFO", archive,
          [this] {
@@ -195,7 +195,16 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
              ASSERT_TRUE(testsys::makeFifo(paths[1]));
              frame->GetDocument()->UpdateAllViews(0);
          },
-         [&] { return "File open failed[3]. \"" + paths[1] + "\""; }},
+         [&] { return "File open failed[3]. \"" + paths[1] + "\" (Invalid argument)"; }},
+        // A full disk fails every write from then on; the first failure is the one told.
+        {"a full disk", archive,
+         [] {
+             engineFileOps().write = [](const void*, std::size_t, std::FILE*) -> std::size_t {
+                 errno = ENOSPC;
+                 return 0;
+             };
+         },
+         [&] { return "write error in header file. " + archive + ".h (No space left on device)"; }},
         // The job is done; only closing its archive fails, after the last step.
         {"an error at the archive's close", archive,
          [&] {
@@ -206,7 +215,7 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
         {"stopped", archive, [this] { frame->OnToolStop(); },
          [] { return std::string("The build was stopped."); }},
         {"a folder that does not exist", dir.path + "/no/pack", [] {},
-         [&] { return "file open failed[0]. " + dir.path + "/no/pack.bxa"; }},
+         [&] { return "file open failed[0]. " + dir.path + "/no/pack.bxa (No such file or directory)"; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
