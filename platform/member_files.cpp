@@ -127,19 +127,11 @@ void closeMemberFileCache(MemberFileCache* cache) {
     if (g_cache == cache) g_cache = nullptr;
 }
 
+// The type is asked again at the open: a FIFO or device put in the member's place since
+// the caller looked would otherwise give an empty member or endless zeros without a word.
 std::FILE* openCheckedMemberFile(const char* path) {
-    int fd;
-    do {
-        fd = openInFolder(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return nullptr;
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (!f) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::setvbuf(f, nullptr, _IONBF, 0);
-    return f;
+    FileStatus ignored;
+    return openMemberFile(path, &ignored);
 }
 
 std::FILE* openMemberFile(const char* path, FileStatus* status) {

@@ -36,8 +36,8 @@ void closeMemberFileCache(MemberFileCache* cache);
 std::FILE* openMemberFile(const char* path, FileStatus* status);
 
 // As openMemberFile, for a member the caller looked at just before and found to be a
-// regular file: the system is not asked about it a second time. Should something else
-// have taken its place meanwhile, its reads fail or end early; they never wait.
+// regular file, whose length and date the caller keeps. Something else may have taken
+// its place meanwhile, so it is still refused unless it is a regular file.
 std::FILE* openCheckedMemberFile(const char* path);
 
 // Creates `path` for writing bytes, or empties it when it exists. Null with errno set.

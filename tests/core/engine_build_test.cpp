@@ -339,12 +339,18 @@ TEST_F(EngineTest, FullDeviceSaysFirstThatMemberDataWasNotWritten) {
 TEST_F(EngineTest, MemberThatIsNoRegularFileFailsAtOnce) {
     std::string fifo = dir + "/fifo";
     if (!testsys::makeFifo(fifo)) GTEST_SKIP() << "no FIFOs on this system";
-    for (const std::string& bad : {fifo, std::string("/dev/zero"), dir}) {
-        start({{0, file("a", "aaaa")}, {1, bad}});
-        EXPECT_EQ(run(), "File open failed[3]. \"" + bad + "\"\n");
-        EXPECT_EQ(jobGetState(job), BuildJobState::Failed);
-        EXPECT_EQ(jobGetErrorCount(job), 1u);
-        finish();
+    // With the facts bxa carried from its check, when the file was still a regular one.
+    const MemberFacts checked[] = {{4, 0}, {5000, 0}};
+    for (const bool carried : {false, true}) {
+        for (const std::string& bad : {fifo, std::string("/dev/zero"), dir}) {
+            SCOPED_TRACE(bad + (carried ? ", facts carried" : ""));
+            start({{0, file("a", "aaaa")}, {1, bad}});
+            if (carried) jobSetMemberFacts(job, checked);
+            EXPECT_EQ(run(), "File open failed[3]. \"" + bad + "\"\n");
+            EXPECT_EQ(jobGetState(job), BuildJobState::Failed);
+            EXPECT_EQ(jobGetErrorCount(job), 1u);
+            finish();
+        }
     }
 }
 
