@@ -4,29 +4,21 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
-#include <stdexcept>
 #include <string>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "bxa_model.h"
-#include "bxa_run.h"
 #include "engine/build_job.h"
 #include "model/project_store.h"
-
-extern char** environ;
+#include "support/files.h"
+#include "support/system.h"
 
 namespace {
 
@@ -34,81 +26,7 @@ namespace fs = std::filesystem;
 
 constexpr int64_t kStamp = 1700000001; // 2023-11-14 22:13:21 UTC: an odd second
 
-using bxarun::readFile;
-using bxarun::RunResult;
-using bxarun::TempDir;
-using bxarun::writeFile;
-
-struct Child {
-    pid_t pid = -1;
-    std::string outPath, errPath;
-};
-
-// Starts the real bxa in `cwd`, with TZ replaced by `tz`; `fileSizeLimit` (when not
-// negative) sets the file-size limit, past which bxa must fail its writes as on a full disk.
-Child spawnBxa(const std::vector<std::string>& args, const std::string& cwd, const std::string& tz = "UTC0",
-               long fileSizeLimit = -1, const std::string& tag = "") {
-    const std::string bin = std::string(CORVANE_BIN_DIR) + "/bxa";
-    Child child;
-    child.outPath = cwd + tag + ".stdout"; // beside the folder under test
-    child.errPath = cwd + tag + ".stderr";
-    // Everything is prepared before fork, so the child only calls async-signal-safe functions.
-    std::vector<std::string> strings{bin};
-    strings.insert(strings.end(), args.begin(), args.end());
-    const size_t argc = strings.size();
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "TZ=", 3) != 0) strings.push_back(*e);
-    strings.push_back("TZ=" + tz);
-    std::vector<char*> ptrs;
-    for (std::string& s : strings)
-        ptrs.push_back(s.data());
-    ptrs.insert(ptrs.begin() + argc, nullptr);
-    ptrs.push_back(nullptr);
-    const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-
-    child.pid = fork();
-    if (child.pid == 0) {
-        const int out = open(child.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(child.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
-        if (fileSizeLimit >= 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
-        dup2(out, 1);
-        dup2(err, 2);
-        execve(bin.c_str(), ptrs.data(), ptrs.data() + argc + 1);
-        _exit(127);
-    }
-    return child;
-}
-
-RunResult waitBxa(const Child& child) {
-    RunResult r;
-    int wstatus = 0;
-    if (child.pid > 0 && waitpid(child.pid, &wstatus, 0) == child.pid && WIFEXITED(wstatus))
-        r.status = WEXITSTATUS(wstatus);
-    r.out = readFile(child.outPath);
-    r.err = readFile(child.errPath);
-    unlink(child.outPath.c_str());
-    unlink(child.errPath.c_str());
-    return r;
-}
-
-RunResult runBxa(const std::vector<std::string>& args, const std::string& cwd,
-                 const std::string& tz = "UTC0") {
-    return waitBxa(spawnBxa(args, cwd, tz));
-}
-
-// Different for every position and seed, so misplaced or mixed-up data shows; quick at any size.
-std::string content(size_t n, uint32_t seed) {
-    std::string s(n, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (char& c : s) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        c = static_cast<char>(x);
-    }
-    return s;
-}
+using namespace testsupport;
 
 struct File {
     uint32_t index;
@@ -194,9 +112,7 @@ TEST_P(PackMatchesModel, ArchiveHeaderAndLog) {
                              content(f.size, f.index * 7919 + uint32_t(f.size)),
                              bxamodel::stampAt(f.mtime, c.utcOffset)});
         writeFile(dir / f.path, b.entries.back().data);
-        const struct timespec times[2] = {{static_cast<time_t>(f.mtime), 0},
-                                          {static_cast<time_t>(f.mtime), 0}};
-        ASSERT_EQ(utimensat(AT_FDCWD, (dir / f.path).c_str(), times, 0), 0);
+        ASSERT_TRUE(setFileTime(dir / f.path, f.mtime));
     }
     writeFile(dir / "list.txt", list);
     const std::vector<std::string> out = c.outputs.empty() ? defaultOutputs(c.archive) : c.outputs;
@@ -424,7 +340,7 @@ void writeOutputCase(const TempDir& dir) {
     writeFile(dir / "out.bxa", "old archive");
     writeFile(dir / "out.h", "old header");
     fs::create_directory(dir / "folder.bxa");
-    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ASSERT_TRUE(makeFifo(dir / "fifo"));
     fs::create_hard_link(dir / "a", dir / "hl");
     fs::create_symlink("a", dir / "sl.bxa");
 }
@@ -475,14 +391,11 @@ TEST(PackCli, CollidingOrUnusableOutputsAreRefusedBeforeAnythingIsWritten) {
     }
 }
 
-// Polls until `dir` holds a temporary archive of at least `bytes`; false after ten seconds.
-bool waitForTemporaryArchive(const std::string& dir, uintmax_t bytes) {
-    for (int i = 0; i < 10000; ++i) {
-        for (const auto& e : fs::directory_iterator(dir)) {
-            const std::string name = e.path().filename().string();
-            if (name.rfind(".out.bxa.", 0) == 0 && e.is_regular_file() && e.file_size() >= bytes) return true;
-        }
-        usleep(1000);
+// Whether `dir` holds a temporary archive of at least `bytes`.
+bool temporaryArchiveHolds(const std::string& dir, uintmax_t bytes) {
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(".out.bxa.", 0) == 0 && e.is_regular_file() && e.file_size() >= bytes) return true;
     }
     return false;
 }
@@ -513,13 +426,12 @@ TEST(PackCli, FailedOrInterruptedBuildKeepsThePreviousOutputs) {
             writeFile(dir / "m.qsd", content(300000, 1));
         }
         const auto before = snapshot(dir.path);
-        const Child child =
-            spawnBxa({"pack", "-q", "-l", "list.txt", "out.bxa"}, dir.path, "UTC0", c.fileSizeLimit);
-        if (c.signal) {
-            EXPECT_TRUE(waitForTemporaryArchive(dir.path, 4 << 20));
-            kill(child.pid, c.signal);
-        }
-        const RunResult r = waitBxa(child);
+        RunOptions options;
+        options.fileSizeLimit = c.fileSizeLimit;
+        options.signal = c.signal;
+        options.signalWhen = [&dir] { return temporaryArchiveHolds(dir.path, 4 << 20); };
+        const RunResult r = runBxa({"pack", "-q", "-l", "list.txt", "out.bxa"}, dir.path, options);
+        EXPECT_EQ(r.whenHeld, c.signal != 0);
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
@@ -538,10 +450,10 @@ TEST(PackCli, ConcurrentRunsLeaveAWholeArchive) {
         alone[i] = readFile(dir / "out.bxa");
     }
     ASSERT_NE(alone[0], alone[1]);
-    const Child first = spawnBxa({"pack", "-q", "out.bxa", "a"}, dir.path, "UTC0", -1, "1");
-    const Child second = spawnBxa({"pack", "-q", "out.bxa", "b"}, dir.path, "UTC0", -1, "2");
-    EXPECT_EQ(waitBxa(first).status, 0);
-    EXPECT_EQ(waitBxa(second).status, 0);
+    BxaProcess first({"pack", "-q", "out.bxa", "a"}, dir.path);
+    BxaProcess second({"pack", "-q", "out.bxa", "b"}, dir.path);
+    EXPECT_EQ(first.wait().status, 0);
+    EXPECT_EQ(second.wait().status, 0);
     const std::string last = readFile(dir / "out.bxa");
     EXPECT_TRUE(last == alone[0] || last == alone[1]);
     EXPECT_EQ(snapshot(dir.path).size(), 5u) << "a, b and the three outputs, no temporary file";

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "bxa_model.h"
-#include "bxa_run.h"
 #include "cli/pack_options.h"
+#include "support/files.h"
+#include "support/system.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace bxarun;
+using namespace testsupport;
 
 constexpr int64_t kStamp = 1700000001; // 2023-11-14 22:13:21 UTC: an odd second
 
@@ -313,7 +314,7 @@ TEST(ReadCli, ExtractNeverFollowsLinksAndReplacesOnlyRegularFilesWithForce) {
 
 TEST(ReadCli, RefusesWhatIsNoRegularFileWithoutWaiting) {
     TempDir dir;
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    ASSERT_TRUE(makeFifo(dir / "fifo"));
     fs::create_directory(dir / "folder");
     const struct {
         const char* path;

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,14 +17,12 @@
 #include "engine/build_progress.h"
 #include "engine/file_io.h"
 #include "engine/header_output.h"
+#include "support/files.h"
 #include "support/system.h"
 
 namespace {
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
 
 uint32_t u32At(const std::string& s, size_t off) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data()) + off;
@@ -40,9 +37,6 @@ struct Member {
 class EngineTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        // Other checkouts may run the same tests at the same time.
-        dir = testing::TempDir() + "corvane-engine-" + std::to_string(std::random_device{}());
-        ASSERT_TRUE(std::filesystem::create_directory(dir));
         engineInit();
         block.reset(static_cast<unsigned char*>(std::malloc(kJobBlockSize)));
     }
@@ -50,15 +44,9 @@ class EngineTest : public ::testing::Test {
         finish();
         engineFinish();
         engineResetFileOps();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
     }
 
-    std::string file(const std::string& name, const std::string& bytes) {
-        std::string p = dir + "/" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
+    std::string file(const std::string& name, const std::string& bytes) { return tmp.put(name, bytes); }
 
     // Creates and starts a job over `members`; archive, header and log go into the temp dir.
     void start(const std::vector<Member>& members, const std::string& archive = "out.bxa") {
@@ -94,7 +82,9 @@ class EngineTest : public ::testing::Test {
         job = nullptr;
     }
 
-    std::string dir, archiveName, headerName, logName;
+    testsupport::TempDir tmp;
+    const std::string dir = tmp.path;
+    std::string archiveName, headerName, logName;
     std::vector<std::string> paths;
     std::vector<BuildRecord> records;
     struct Free {
@@ -130,9 +120,9 @@ TEST_F(EngineTest, DefaultNamesComeFromTheBaseName) {
     jobStart(job);
     run();
     EXPECT_EQ(jobGetState(job), BuildJobState::Done);
-    EXPECT_EQ(readAll(base + ".bxa").size(), 6144u);
-    EXPECT_NE(readAll(base + ".h").find("'" + base + ".bxa' FILE ID"), std::string::npos);
-    EXPECT_EQ(readAll(base + ".crg"), base + ".bxa 0 4096\r\n");
+    EXPECT_EQ(readFile(base + ".bxa").size(), 6144u);
+    EXPECT_NE(readFile(base + ".h").find("'" + base + ".bxa' FILE ID"), std::string::npos);
+    EXPECT_EQ(readFile(base + ".crg"), base + ".bxa 0 4096\r\n");
 }
 
 TEST_F(EngineTest, ExactChunkTakesTwoSteps) {
@@ -152,7 +142,7 @@ TEST_F(EngineTest, ExactChunkTakesTwoSteps) {
     jobExecute();
     EXPECT_EQ(jobGetState(job), BuildJobState::Done);
     jobClose(job);
-    std::string s = readAll(archiveName);
+    std::string s = readFile(archiveName);
     EXPECT_EQ(u32At(s, 12), kChunkSize);
     EXPECT_EQ(u32At(s, 16), 2048u + kChunkSize);
 }
@@ -163,11 +153,11 @@ TEST_F(EngineTest, MissingOrFolderMemberFailsAndKeepsPartialOutputs) {
         EXPECT_EQ(run(), "File open failed[3]. \"" + bad + "\"\n");
         EXPECT_EQ(jobGetState(job), BuildJobState::Failed);
         // The first member and its padding, behind a header region never written.
-        EXPECT_EQ(readAll(archiveName), std::string(2048, '\0') + "aaaa" + std::string(2044, '\0'));
-        std::string h = readAll(headerName);
+        EXPECT_EQ(readFile(archiveName), std::string(2048, '\0') + "aaaa" + std::string(2044, '\0'));
+        std::string h = readFile(headerName);
         EXPECT_NE(h.find("(0)"), std::string::npos);
         EXPECT_EQ(h.find("NUM_FILES"), std::string::npos);
-        EXPECT_EQ(readAll(logName), "");
+        EXPECT_EQ(readFile(logName), "");
         finish();
     }
 }
@@ -195,7 +185,7 @@ TEST_F(EngineTest, TrailingControlByteIsDropped) {
     start({{0, m + "\n"}}, "ctl.bxa\x1f");
     run();
     EXPECT_EQ(jobGetState(job), BuildJobState::Done);
-    EXPECT_EQ(readAll(dir + "/ctl.bxa").size(), 6144u);
+    EXPECT_EQ(readFile(dir + "/ctl.bxa").size(), 6144u);
     EXPECT_EQ(paths[0], m + std::string(1, '\0')); // trimmed in the caller's own text
 }
 
@@ -311,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(Table, EngineFaults, ::testing::ValuesIn(kFaults),
 // the write error of the member data, with the system's reason, and the build is no
 // clean one. Every message names the job's file, never the path it was created under.
 TEST_F(EngineTest, FullDeviceSaysFirstThatMemberDataWasNotWritten) {
-    const std::string full = testsys::fullDevice();
+    const std::string full = testsupport::fullDevice();
     if (full.empty()) GTEST_SKIP() << "no full device on this system";
     for (const size_t size : {size_t{1}, size_t{3} << 20}) {
         SCOPED_TRACE(size);
@@ -338,7 +328,7 @@ TEST_F(EngineTest, FullDeviceSaysFirstThatMemberDataWasNotWritten) {
 // A member swapped for something that is no regular file fails at its turn, without waiting.
 TEST_F(EngineTest, MemberThatIsNoRegularFileFailsAtOnce) {
     std::string fifo = dir + "/fifo";
-    if (!testsys::makeFifo(fifo)) GTEST_SKIP() << "no FIFOs on this system";
+    if (!testsupport::makeFifo(fifo)) GTEST_SKIP() << "no FIFOs on this system";
     // With the facts bxa carried from its check, when the file was still a regular one.
     const MemberFacts checked[] = {{4, 0}, {5000, 0}};
     for (const bool carried : {false, true}) {
@@ -366,7 +356,7 @@ TEST_F(EngineTest, MemberGrowingDuringItsCopyKeepsItsSize) {
     start({{0, grows}, {1, file("next", "n")}});
     run();
     EXPECT_EQ(jobGetState(job), BuildJobState::Done);
-    std::string s = readAll(archiveName);
+    std::string s = readFile(archiveName);
     EXPECT_EQ(u32At(s, 12), 3000u);
     EXPECT_EQ(u32At(s, 16), 6144u); // the next member where 3000 bytes put it
     EXPECT_EQ(s.substr(2048, 3001), std::string(3000, 'g') + '\0');
@@ -383,14 +373,14 @@ TEST_F(EngineTest, OnlyEmptyMembersGiveAWholeArchive) {
         start({{0, file("e0", "")}, {1, file("e1", "")}});
         jobSetAlignment(job, c.alignment);
         run();
-        std::string s = readAll(archiveName);
+        std::string s = readFile(archiveName);
         ASSERT_EQ(s.size(), c.length);
         EXPECT_EQ(u32At(s, 8), c.dataStart);
         EXPECT_EQ(u32At(s, 24), c.dataStart); // locator: T
         EXPECT_EQ(u32At(s, 28), 96u);
         EXPECT_EQ(s.substr(c.dataStart, 2), "e0");
         EXPECT_EQ(s.substr(c.dataStart + 48, 2), "e1");
-        EXPECT_EQ(readAll(logName), archiveName + " 0 " + std::to_string(c.dataStart) + "\r\n");
+        EXPECT_EQ(readFile(logName), archiveName + " 0 " + std::to_string(c.dataStart) + "\r\n");
         finish();
     }
 }
@@ -458,7 +448,7 @@ TEST_F(EngineTest, WhatTheBlockHeldBeforeDoesNotShow) {
         jobSetEntryCount(job, 9);
         run();
         ASSERT_EQ(jobGetState(job), BuildJobState::Done);
-        results[k] = readAll(archiveName);
+        results[k] = readFile(archiveName);
         finish();
     }
     EXPECT_EQ(u32At(results[0], 24), 0u); // entry 2 is a hole
@@ -481,7 +471,7 @@ TEST_F(EngineTest, FastPathsAndTheirFallbacksGiveTheSameBytes) {
         start(ms);
         run();
         ASSERT_EQ(jobGetState(job), BuildJobState::Done);
-        results[mode] = readAll(archiveName);
+        results[mode] = readFile(archiveName);
         finish();
     }
     EXPECT_EQ(results[0].substr(4096, big.size()), big);
@@ -511,7 +501,7 @@ TEST_F(EngineTest, CarriedFactsStandForTheMemberAsSeen) {
     EXPECT_EQ(run(), "");
     ASSERT_EQ(jobGetState(job), BuildJobState::Done);
     EXPECT_EQ(jobGetErrorCount(job), 0u);
-    const std::string s = readAll(archiveName);
+    const std::string s = readFile(archiveName);
     const uint32_t table = u32At(s, 32);
     for (uint32_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(cases[i].bytes);

@@ -6,11 +6,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 #include "platform/file_time.h"
 #include "platform/member_files.h"
+#include "support/files.h"
 #include "support/system.h"
 
 namespace {
@@ -18,27 +18,19 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return testsupport::readFile(p.string());
 }
 
 class MemberFilesTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::path(testing::TempDir()) / ("corvane-members-" + std::to_string(std::random_device{}()));
         ASSERT_TRUE(fs::create_directories(dir / "a"));
         ASSERT_TRUE(fs::create_directories(dir / "b"));
     }
-    void TearDown() override {
-        platform::closeMemberFileCache(&cache);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string file(const std::string& name, const std::string& bytes) {
-        std::ofstream((dir / name).string(), std::ios::binary) << bytes;
-        return (dir / name).string();
-    }
-    fs::path dir;
+    void TearDown() override { platform::closeMemberFileCache(&cache); }
+    std::string file(const std::string& name, const std::string& bytes) { return tmp.put(name, bytes); }
+    testsupport::TempDir tmp;
+    const fs::path dir = tmp.path;
     platform::MemberFileCache cache = platform::emptyMemberFileCache();
 };
 
@@ -53,7 +45,7 @@ TEST_P(RefusedMember, FailsAtOnceWithItsReason) {
     const std::string kind = GetParam().name;
     std::string path = (dir / "x").string();
     if (kind == "folder") fs::create_directory(path);
-    if (kind == "fifo" && !testsys::makeFifo(path)) GTEST_SKIP() << "no FIFOs on this system";
+    if (kind == "fifo" && !testsupport::makeFifo(path)) GTEST_SKIP() << "no FIFOs on this system";
     platform::FileStatus st;
     errno = 0;
     EXPECT_EQ(platform::openMemberFile(path.c_str(), &st), nullptr);

@@ -2,19 +2,17 @@
 // written, and that writing and reading back gives the same table slot for slot.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
 #include "model/list_file.h"
 #include "model/project_store.h"
 #include "model/recent_lists.h"
+#include "support/files.h"
+#include "support/system.h"
 
 namespace {
 
@@ -182,13 +180,10 @@ TEST(ListFile, RoundTrip) {
 }
 
 TEST(ListFile, ReadsOnlyRegularFiles) {
-    const std::string dir = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "list-test-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }();
-    ASSERT_FALSE(dir.empty());
-    std::ofstream(dir + "/game.lst") << "a\n3\tsub/b\n";
-    ASSERT_EQ(::mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    const testsupport::TempDir tmp;
+    const std::string& dir = tmp.path;
+    tmp.put("game.lst", "a\n3\tsub/b\n");
+    ASSERT_TRUE(testsupport::makeFifo(dir + "/fifo"));
     const struct {
         std::string list;
         std::string result; // the entries, or the message
@@ -206,7 +201,6 @@ TEST(ListFile, ReadsOnlyRegularFiles) {
             result += std::to_string(e.index) + " " + e.path + "|";
         EXPECT_EQ(result, c.result);
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(ListFile, SavedNamesWithoutExtensionGetTheListExtension) {
@@ -231,10 +225,8 @@ TEST(RecentLists, NewestFirstEachOnceAtMostFour) {
     EXPECT_EQ(recent.Paths(), (Paths{"/b", "/d", "/c"}));
     recent.Add("/e");
 
-    const std::string dir = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "recent-test-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }();
+    const testsupport::TempDir tmp;
+    const std::string& dir = tmp.path;
     const std::string file = RecentListsFileBeside(dir + "/conf/Corvane.ini");
     EXPECT_EQ(file, dir + "/conf/Corvane-recent.txt");
     std::string error;
@@ -244,12 +236,11 @@ TEST(RecentLists, NewestFirstEachOnceAtMostFour) {
     EXPECT_EQ(loaded.Paths(), recent.Paths());
 
     // Written by hand: CR LF ends, blank and repeated lines, more than four.
-    std::ofstream(file, std::ios::binary) << "/p\r\n\n/q\n/p\n/r\n/s\n/t\n";
+    testsupport::writeFile(file, "/p\r\n\n/q\n/p\n/r\n/s\n/t\n");
     EXPECT_TRUE(loaded.Load(file));
     EXPECT_EQ(loaded.Paths(), (Paths{"/p", "/q", "/r", "/s"}));
     EXPECT_FALSE(loaded.Load(dir + "/missing"));
     EXPECT_TRUE(loaded.Paths().empty());
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "model/settings_file.h"
 #include "platform/file_replace.h"
 #include "platform/user_dirs.h"
+#include "support/files.h"
 
 namespace {
 
@@ -74,14 +75,14 @@ std::vector<std::string> listing(const std::string& folder) {
 
 class SettingsFileTest : public ::testing::Test {
   protected:
+    std::unique_ptr<testsupport::TempDir> tmp;
     std::string dir;
     mode_t oldUmask = 0;
     std::unique_ptr<ProjectStore> store = std::make_unique<ProjectStore>();
 
     void SetUp() override {
-        char pattern[] = "/tmp/corvane-settings-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
+        tmp = std::make_unique<testsupport::TempDir>();
+        dir = tmp->path;
         oldUmask = ::umask(022);
         store->SelectFolder("/new/folder");
     }
@@ -90,7 +91,7 @@ class SettingsFileTest : public ::testing::Test {
         for (const auto& entry : fs::recursive_directory_iterator(dir))
             if (entry.is_directory() && !entry.is_symlink()) ::chmod(entry.path().c_str(), 0700);
         ::chmod(dir.c_str(), 0700);
-        fs::remove_all(dir);
+        tmp.reset();
     }
 };
 

@@ -9,10 +9,9 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <iterator>
+#include <filesystem>
 #include <tuple>
 
-#include "app/build_beat.h"
 #include "dialogs/create_archive_dlg.h"
 #include "engine/file_io.h"
 #include "gui_test.h"
@@ -30,11 +29,6 @@ int CloseFailingForOneFile(std::FILE* f) {
                         open.st_ino == named.st_ino && open.st_dev == named.st_dev;
     const int rc = engineDefaultFileOps().close(f);
     return chosen ? EOF : rc;
-}
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // The creation dialog filled in as a user would and closed with Make: the archive name,
@@ -144,32 +138,6 @@ TEST_F(BuildRunTest, TheNextStepWaitsForTheIdleWindow) {
     EXPECT_TRUE(frame->BuildTimer().IsRunning());
 }
 
-TEST(BuildBeatTest, StepsKeepTheBeatWhateverTheyTake) {
-    using std::chrono::microseconds;
-    const struct {
-        const char* name;
-        std::vector<long> idleAt; // when the window is idle after each step, in µs from the start
-        std::vector<int> delays;  // the waits before the next step, in ms
-    } cases[] = {
-        {"short steps", {0, 10300, 20150, 30900}, {10, 10, 10, 10}},
-        {"a 3 ms step shortens the wait", {0, 13000, 23000}, {10, 7, 7}},
-        {"a tick a little late keeps its place on the beat", {0, 20500, 25000}, {10, 0, 5}},
-        {"a long step is followed at once, then the beat starts again",
-         {0, 150000, 151000, 162000},
-         {10, 0, 9, 8}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        BuildBeat beat(std::chrono::milliseconds(10));
-        const BuildBeat::Clock::time_point start;
-        beat.Start(start);
-        std::vector<int> delays;
-        for (long at : c.idleAt)
-            delays.push_back(beat.NextDelayMs(start + microseconds(at)));
-        EXPECT_EQ(delays, c.delays);
-    }
-}
-
 // The first pane tells how the last build ended until the next command; the title is
 // restored whatever the end.
 TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
@@ -192,7 +160,7 @@ TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
         {"a member swapped for a FIFO", archive,
          [this] {
              std::remove(paths[1].c_str());
-             ASSERT_TRUE(testsys::makeFifo(paths[1]));
+             ASSERT_TRUE(testsupport::makeFifo(paths[1]));
              frame->GetDocument()->UpdateAllViews(0);
          },
          [&] { return "File open failed[3]. \"" + paths[1] + "\" (Invalid argument)"; }},
@@ -264,8 +232,8 @@ TEST_F(BuildRunTest, ABuildThatWouldOverwriteAMemberDoesNotStart) {
         frame->OnToolStart();
         EXPECT_FALSE(frame->IsBuildRunning());
         EXPECT_EQ(Status(), c.clash + " is a registered file; the build did not start.");
-        EXPECT_EQ(Contents(member).size(), 100u);
-        EXPECT_EQ(Contents(linked).size(), 200u);
+        EXPECT_EQ(testsupport::readFile(member).size(), 100u);
+        EXPECT_EQ(testsupport::readFile(linked).size(), 200u);
     }
 }
 
@@ -301,7 +269,6 @@ TEST_F(BuildRunTest, StartRemembersTheArchivePathOnlyAfterMake) {
 
 TEST_F(BuildRunTest, AWindowBuildEqualsTheCommandLineBuild) {
     const std::string& d = dir.path;
-    ASSERT_TRUE(wxMkdir(d + "/snd") && wxMkdir(d + "/snd/se"));
     const std::vector<std::string> files = {
         dir.AddFile("snd/se/jump.qsd", 5000, 1100000000), dir.AddFile("snd/bgm.qmv", 70000, 1200000000),
         dir.AddFile("snd/se/hit.qsd", 1, 1300000000), dir.AddFile("readme", 2049, 1400000000)};
@@ -324,18 +291,21 @@ TEST_F(BuildRunTest, AWindowBuildEqualsTheCommandLineBuild) {
     const std::string outputs[] = {"/pack.bxa", "/ids.h", "/build.crg"};
     std::string window[3];
     for (int i = 0; i < 3; ++i) {
-        window[i] = Contents(d + outputs[i]);
+        window[i] = testsupport::readFile(d + outputs[i]);
         ASSERT_FALSE(window[i].empty()) << outputs[i];
         std::remove((d + outputs[i]).c_str());
     }
-    std::string command = std::string(CORVANE_BIN_DIR) +
-                          "/bxa pack -q -a 512 -p SE_ -m cut-overlapping -H '" + d + "/ids.h' -L '" + d +
-                          "/build.crg' '" + d + "/pack.bxa'";
-    for (const std::string& f : files)
-        command += " '" + f + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::vector<std::string> args{"pack",         "-q",         "-a", "512",
+                                  "-p",           "SE_",        "-m", "cut-overlapping",
+                                  "-H",           d + "/ids.h", "-L", d + "/build.crg",
+                                  d + "/pack.bxa"};
+    args.insert(args.end(), files.begin(), files.end());
+    testsupport::RunOptions sameZone; // the window wrote its dates in this process's zone
+    sameZone.keepTz = true;
+    const testsupport::RunResult r = testsupport::runBxa(args, d, sameZone);
+    ASSERT_EQ(r.status, 0) << r.err;
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(Contents(d + outputs[i]) == window[i]) << outputs[i] << " differs";
+        EXPECT_TRUE(testsupport::readFile(d + outputs[i]) == window[i]) << outputs[i] << " differs";
 }
 
 } // namespace

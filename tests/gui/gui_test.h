@@ -1,8 +1,7 @@
 #pragma once
-// Shared pieces of the GUI tests: event pumping, a temporary folder, the project put back
+// Shared pieces of the GUI tests: event pumping, a folder of test files, the project put back
 // around each test, clicks, modal dialogs answered by a script and a real main frame.
 #include <gtest/gtest.h>
-#include <utime.h>
 #include <wx/app.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
@@ -10,12 +9,7 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,6 +18,8 @@
 #include "app/main_frame.h"
 #include "dialogs/index_dlgs.h"
 #include "model/project_store.h"
+#include "support/files.h"
+#include "support/system.h"
 
 inline void Pump() {
     for (int i = 0; i < 3; ++i) {
@@ -52,28 +48,11 @@ inline void PressKey(wxWindow* target, int code, int modifiers = wxMOD_NONE) {
     }
 }
 
-// A fresh folder, removed with its contents.
-struct TempDir {
-    std::string path = [] {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const auto dir =
-                std::filesystem::temp_directory_path() / ("corvane-gui-" + std::to_string(random()));
-            std::error_code ec;
-            if (std::filesystem::create_directory(dir, ec)) return dir.string();
-        }
-        return std::string();
-    }();
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string AddFile(const std::string& name, size_t size, time_t mtime = 0) {
-        const std::string file = path + "/" + name;
-        std::remove(file.c_str()); // whatever stood there, a FIFO too, is replaced
-        std::ofstream(file, std::ios::binary) << std::string(size, 'x');
-        utimbuf times{mtime, mtime};
-        if (mtime != 0) utime(file.c_str(), &times);
+// A fresh folder, removed with its contents, and files of a given size and time in it.
+struct TempDir : testsupport::TempDir {
+    std::string AddFile(const std::string& name, size_t size, int64_t mtime = 0) const {
+        const std::string file = put(name, std::string(size, 'x'));
+        if (mtime != 0) testsupport::setFileTime(file, mtime);
         return file;
     }
 };

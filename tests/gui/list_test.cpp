@@ -6,7 +6,7 @@
 #include <wx/uiaction.h>
 
 #include <algorithm>
-#include <iterator>
+#include <filesystem>
 #include <map>
 #include <tuple>
 #include <unistd.h>
@@ -18,16 +18,6 @@
 namespace {
 
 using Table = std::vector<std::pair<uint32_t, std::string>>;
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void Write(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // The real frame with its list dialog answered by the test.
 class ListFrame : public CMainFrame {
@@ -69,7 +59,6 @@ class ListTest : public FrameTest<ListFrame> {
 TEST_F(ListTest, ASavedTableOpensAgainSlotForSlot) {
     TempDir other;
     const std::string proj = dir.path + "/proj", list = proj + "/game.lst";
-    std::filesystem::create_directories(proj + "/se");
     const std::string a = dir.AddFile("proj/a.qsd", 1), b = dir.AddFile("proj/se/b q.qsd", 2);
     const std::string elsewhere = other.AddFile("c.qmv", 3);
     Drop({a, b, elsewhere, a});
@@ -83,7 +72,7 @@ TEST_F(ListTest, ASavedTableOpensAgainSlotForSlot) {
 
     frame->choice = list;
     frame->OnFileSaveList();
-    EXPECT_EQ(Contents(list), "0\ta.qsd\n2\t" + elsewhere + "\n3\ta.qsd\n9\tse/b q.qsd\n");
+    EXPECT_EQ(testsupport::readFile(list), "0\ta.qsd\n2\t" + elsewhere + "\n3\ta.qsd\n9\tse/b q.qsd\n");
 
     // Another table with a cut pending and a selection: the question comes first, and No
     // changes nothing.
@@ -135,7 +124,7 @@ TEST_F(ListTest, ABadListChangesNothingAndNamesItsFirstBadLine) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
         std::remove(list.c_str());
-        if (c.text != "-") Write(list, c.text);
+        if (c.text != "-") testsupport::writeFile(list, c.text);
         EXPECT_FALSE(Open(list, &script));
         EXPECT_EQ(script.boxes, std::vector<wxString>{"Error: The list was not opened.\n" + list + c.reason});
         EXPECT_EQ(Slots(), before);
@@ -144,7 +133,7 @@ TEST_F(ListTest, ABadListChangesNothingAndNamesItsFirstBadLine) {
 
 TEST_F(ListTest, ATableNoListCanHoldIsNotSaved) {
     const std::string list = dir.path + "/game.lst";
-    Write(list, "0\told\n");
+    testsupport::writeFile(list, "0\told\n");
     const struct {
         Table table;
         std::string list;
@@ -165,7 +154,7 @@ TEST_F(ListTest, ATableNoListCanHoldIsNotSaved) {
         ASSERT_FALSE(script.boxes.empty());
         const wxString prefix = "Error: The list was not saved.\n" + wxString::FromUTF8(c.message);
         EXPECT_TRUE(script.boxes.back().StartsWith(prefix)) << script.boxes.back();
-        EXPECT_EQ(Contents(list), "0\told\n");
+        EXPECT_EQ(testsupport::readFile(list), "0\told\n");
     }
     EXPECT_TRUE(frame->Recent().Paths().empty());
 }
@@ -176,13 +165,11 @@ TEST_F(ListTest, ATableNoListCanHoldIsNotSaved) {
 TEST_F(ListTest, AWindowBuildFromAnOpenedListEqualsBxaOnTheList) {
     const std::string& d = dir.path;
     store->SetHeaderNameMode(FullPath);
-    std::filesystem::create_directories(d + "/proj/se");
-    std::filesystem::create_directories(d + "/elsewhere");
     dir.AddFile("elsewhere/a.qsd", 7); // a decoy where relative paths must not lead
     dir.AddFile("proj/a.qsd", 5000, 1100000000);
     dir.AddFile("proj/se/b.qsd", 3, 1200000000);
     const std::string c = dir.AddFile("c.qmv", 70000, 1300000000);
-    Write(d + "/proj/game.lst", "# game\r\na.qsd\r\n5\tse/b.qsd\r\n" + c + "\r\n");
+    testsupport::writeFile(d + "/proj/game.lst", "# game\r\na.qsd\r\n5\tse/b.qsd\r\n" + c + "\r\n");
 
     char* cwd = getcwd(nullptr, 0);
     ASSERT_EQ(chdir(d.c_str()), 0);
@@ -212,16 +199,19 @@ TEST_F(ListTest, AWindowBuildFromAnOpenedListEqualsBxaOnTheList) {
     const std::string outputs[] = {"/pack.bxa", "/pack.h", "/pack.crg"};
     std::string window[3];
     for (int i = 0; i < 3; ++i) {
-        window[i] = Contents(d + outputs[i]);
+        window[i] = testsupport::readFile(d + outputs[i]);
         ASSERT_FALSE(window[i].empty()) << outputs[i];
         std::remove((d + outputs[i]).c_str());
     }
-    const std::string command = "cd '" + d + "/elsewhere' && " + CORVANE_BIN_DIR +
-                                "/bxa pack -q -m full-path -l ../proj/game.lst -H '" + d + "/pack.h' -L '" +
-                                d + "/pack.crg' '" + d + "/pack.bxa'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    testsupport::RunOptions sameZone; // the window wrote its dates in this process's zone
+    sameZone.keepTz = true;
+    const testsupport::RunResult r =
+        testsupport::runBxa({"pack", "-q", "-m", "full-path", "-l", "../proj/game.lst", "-H", d + "/pack.h",
+                             "-L", d + "/pack.crg", d + "/pack.bxa"},
+                            d + "/elsewhere", sameZone);
+    ASSERT_EQ(r.status, 0) << r.err;
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(Contents(d + outputs[i]) == window[i]) << outputs[i] << " differs";
+        EXPECT_TRUE(testsupport::readFile(d + outputs[i]) == window[i]) << outputs[i] << " differs";
 }
 
 TEST_F(ListTest, RecentListsFollowEveryListOpenedOrSavedAndOutliveTheFrame) {
@@ -234,14 +224,14 @@ TEST_F(ListTest, RecentListsFollowEveryListOpenedOrSavedAndOutliveTheFrame) {
     for (int i = 0; i < 5; ++i) {
         lists.push_back(dir.path + "/l" + std::to_string(i) + "&.lst");
         frame->choice = lists.back();
-        if (i != 2) Write(lists.back(), "0\t/x\n");
+        if (i != 2) testsupport::writeFile(lists.back(), "0\t/x\n");
         i == 2 ? frame->OnFileSaveList() : frame->OnFileOpenList();
     }
     frame->choice = lists[1];
     frame->OnFileOpenList(); // already known: moves to the front
     const std::vector<std::string> want{lists[1], lists[4], lists[3], lists[2]};
     EXPECT_EQ(frame->Recent().Paths(), want);
-    EXPECT_EQ(Contents(file), want[0] + "\n" + want[1] + "\n" + want[2] + "\n" + want[3] + "\n");
+    EXPECT_EQ(testsupport::readFile(file), want[0] + "\n" + want[1] + "\n" + want[2] + "\n" + want[3] + "\n");
 
     // A new frame shows them in the File menu, numbered, behind Save List and before Exit.
     frame->Destroy();
@@ -272,7 +262,7 @@ TEST_F(ListTest, RecentListsFollowEveryListOpenedOrSavedAndOutliveTheFrame) {
 TEST_F(ListTest, SaveListAsksBeforeReplacingAFile) {
     Use({0});
     const std::string list = dir.path + "/old.lst";
-    Write(list, "old");
+    testsupport::writeFile(list, "old");
     frame->choice = list;
     const std::string question = "Save List: " + list + " already exists.\nDo you want to replace it?";
     for (const int answer : {wxID_NO, wxID_YES}) {
@@ -280,13 +270,13 @@ TEST_F(ListTest, SaveListAsksBeforeReplacingAFile) {
         script.answer = [answer](wxDialog*) { return answer; };
         frame->OnFileSaveList();
         EXPECT_EQ(script.boxes, std::vector<wxString>{question});
-        EXPECT_EQ(Contents(list) == "old", answer == wxID_NO);
+        EXPECT_EQ(testsupport::readFile(list) == "old", answer == wxID_NO);
     }
     DialogScript script;
     frame->choice = dir.path + "/new.lst";
     frame->OnFileSaveList();
     EXPECT_TRUE(script.boxes.empty());
-    EXPECT_FALSE(Contents(frame->choice).empty());
+    EXPECT_FALSE(testsupport::readFile(frame->choice).empty());
 }
 
 // A recent list that is gone says so once and leaves the menu; one that cannot be read
@@ -297,12 +287,12 @@ TEST_F(ListTest, ARecentListThatIsGoneLeavesTheMenu) {
     DialogScript script;
     script.answer = [](wxDialog*) { return wxID_YES; };
     for (const std::string& list : {gone, bad}) {
-        Write(list, "0\t/x\n");
+        testsupport::writeFile(list, "0\t/x\n");
         frame->choice = list;
         frame->OnFileOpenList();
     }
     std::filesystem::remove(gone);
-    Write(bad, "0\t/x\n0\t/y\n");
+    testsupport::writeFile(bad, "0\t/x\n0\t/y\n");
     script.boxes.clear();
     for (const std::string& list : {gone, bad}) {
         const auto& paths = frame->Recent().Paths();
@@ -312,7 +302,7 @@ TEST_F(ListTest, ARecentListThatIsGoneLeavesTheMenu) {
     }
     ASSERT_EQ(script.boxes.size(), 2u);
     EXPECT_EQ(frame->Recent().Paths(), std::vector<std::string>{bad});
-    EXPECT_EQ(Contents(dir.path + "/Corvane-recent.txt"), bad + "\n");
+    EXPECT_EQ(testsupport::readFile(dir.path + "/Corvane-recent.txt"), bad + "\n");
     EXPECT_FALSE(frame->GetMenuBar()->GetMenu(0)->FindItem(ID_FILE_RECENT_LIST + 1));
 }
 

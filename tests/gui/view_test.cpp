@@ -144,21 +144,6 @@ TEST_F(ViewTest, KeyboardCommandsActOnTheWordsRecordedBeforeThem) {
     }
 }
 
-// The Path column is the folder without the separator before the name.
-TEST(ListRowTextTest, ThePathColumnDropsTheNameAndItsSeparator) {
-    const std::pair<const char*, const char*> paths[] = {
-        {"/data/se/jump.qsd", "/data/se"}, {"/jump.qsd", ""}, // a file in the root folder
-    };
-    for (const auto& [path, folder] : paths) {
-        ListRow row;
-        row.slot = 0;
-        row.path = path;
-        row.nameStart = row.path.rfind('/') + 1;
-        EXPECT_EQ(ListRowText(row, ColPath), folder) << path;
-        EXPECT_EQ(ListRowText(row, ColFilename), "jump.qsd") << path;
-    }
-}
-
 // A registered file shows its name and its folder apart, split as the system splits paths.
 TEST_F(StoreTest, RowsSplitNameAndFolderAtTheSystemsSeparator) {
     TempDir dir;

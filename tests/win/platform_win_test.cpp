@@ -15,7 +15,6 @@
 #include "platform/file_access.h"
 #include "platform/file_replace.h"
 #include "platform/file_time.h"
-#include "platform/instance_lock.h"
 #include "platform/member_files.h"
 
 namespace {
@@ -153,17 +152,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ShareCase{"WriterNotSharingReads", GENERIC_WRITE, FILE_SHARE_WRITE, false},
                       ShareCase{"Exclusive", GENERIC_READ, 0, false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(WinInstanceLock, NamedMutexAdmitsOneHolderAndFreesOnRelease) {
-    const std::string name = "CORVANE-test-" + std::to_string(std::random_device{}());
-    auto first = std::make_unique<platform::InstanceLock>(name.c_str());
-    ASSERT_EQ(first->Acquire(), platform::InstanceLock::Result::Acquired);
-    platform::InstanceLock second(name.c_str());
-    EXPECT_EQ(second.Acquire(), platform::InstanceLock::Result::HeldElsewhere);
-    first.reset();
-    platform::InstanceLock third(name.c_str());
-    EXPECT_EQ(third.Acquire(), platform::InstanceLock::Result::Acquired);
-}
 
 TEST(WinExePath, SettingsFileSitsInTheModuleFolder) {
     char module[MAX_PATH];
