@@ -10,7 +10,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -303,17 +302,14 @@ TEST(PackCli, ListPathsResolveAgainstTheListsFolder) {
     EXPECT_NE(readFile(dir / "proj/out.h").find("/* " + (dir / "proj/sub/b.qsd") + " */"), std::string::npos);
 
     // A list on standard input has no folder: its paths are relative to the current one.
-    const std::string bxa = std::string(CORVANE_BIN_DIR) + "/bxa";
-    const std::string piped =
-        "cd '" + (dir / "proj") + "' && '" + bxa + "' pack -qm full-path -l - std.bxa < game.lst";
-    ASSERT_EQ(std::system(piped.c_str()), 0) << piped;
+    const RunResult piped = runBxa({"pack", "-qm", "full-path", "-l", "-", "std.bxa"}, dir / "proj", "UTC0",
+                                   readFile(dir / "proj/game.lst"));
+    ASSERT_EQ(piped.status, 0) << piped.err;
     EXPECT_TRUE(sameBytes("std.bxa", readFile(dir / "proj/std.bxa"), readFile(dir / "proj/out.bxa")));
     EXPECT_NE(readFile(dir / "proj/std.h").find("/* " + (dir / "proj/a.qsd") + " */"), std::string::npos);
-    const std::string bad =
-        "cd '" + dir.path + "' && printf 'a\\n1x\\tb\\n' | '" + bxa + "' pack -q -l - bad.bxa 2> bad.err";
-    EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 2);
-    EXPECT_EQ(readFile(dir / "bad.err").rfind("bxa: standard input:2: malformed line", 0), 0u)
-        << readFile(dir / "bad.err");
+    const RunResult bad = runBxa({"pack", "-q", "-l", "-", "bad.bxa"}, dir.path, "UTC0", "a\n1x\tb\n");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.rfind("bxa: standard input:2: malformed line", 0), 0u) << bad.err;
 }
 
 // Every file under `dir` with its bytes (or what kind of file it is), to show that nothing changed.
@@ -457,78 +453,6 @@ TEST(PackCli, ConcurrentRunsLeaveAWholeArchive) {
     const std::string last = readFile(dir / "out.bxa");
     EXPECT_TRUE(last == alone[0] || last == alone[1]);
     EXPECT_EQ(snapshot(dir.path).size(), 5u) << "a, b and the three outputs, no temporary file";
-}
-
-// The window hands the job its names after its getters append their extensions; bxa
-// hands them over as typed. Given those final names, both write the same bytes.
-TEST(PackCli, WindowBuildAndPackAgreeOnTheSameFinalNames) {
-    TempDir dir;
-    fs::create_directory(dir / "pack.d");
-    writeFile(dir / "snd/bgm01.qsd", content(5000, 3));
-    writeFile(dir / "snd/se02.qsd", content(100, 4));
-    auto store = std::make_unique<ProjectStore>();
-    store->RegisterEntry((dir / "snd/bgm01.qsd").c_str(), 0);
-    store->RegisterEntry((dir / "snd/se02.qsd").c_str(), 3);
-    store->SetHeaderNameMode(1);
-    store->SetAlignment(512);
-    store->SetFileIdPrefix("SE_");
-    // The dot in the folder hides the extensions from the getters, which append them.
-    store->SetArchiveName((dir / "pack.d/voice").c_str());
-    store->SetHeaderName((dir / "pack.d/ids").c_str());
-    store->SetLogName((dir / "pack.d/build").c_str());
-    const std::vector<std::string> names{store->GetArchiveName(), store->GetHeaderName(),
-                                         store->GetLogName()};
-    ASSERT_EQ(names[0], dir / "pack.d/voice.bxa");
-
-    std::vector<unsigned char> block(kJobBlockSize);
-    std::vector<BuildRecord> list(kMaxEntries);
-    engineInit();
-    BuildJob* job = jobCreate(names[0].c_str(), block.data(), block.size());
-    ASSERT_NE(job, nullptr);
-    ASSERT_EQ(PrepareBuildJob(store.get(), job, list.data(), names[1].c_str(), names[2].c_str()), 2u);
-    testing::internal::CaptureStdout();
-    while (jobGetState(job) == BuildJobState::Started || jobGetState(job) == BuildJobState::Running)
-        jobExecute();
-    jobClose(job);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(jobGetState(job), BuildJobState::Done);
-    EXPECT_EQ(jobGetErrorCount(job), 0u);
-    jobDestroy(job);
-    engineFinish();
-    std::vector<std::string> window;
-    for (const std::string& name : names) {
-        window.push_back(readFile(name));
-        fs::remove(name);
-    }
-
-    writeFile(dir / "list.txt", "0\t" + dir / "snd/bgm01.qsd\n3\t" + dir / "snd/se02.qsd\n");
-    const RunResult r = runBxa({"pack", "-q", "-a", "512", "-p", "SE_", "-m", "cut-overlapping", "-H",
-                                names[1], "-L", names[2], "-l", "list.txt", names[0]},
-                               dir.path);
-    ASSERT_EQ(r.status, 0) << r.err;
-    for (size_t i = 0; i < names.size(); ++i)
-        EXPECT_TRUE(sameBytes(names[i], readFile(names[i]), window[i]));
-}
-
-TEST(PackCli, HelpAndVersion) {
-    TempDir dir;
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        const char* out;
-        const char* err;
-    } cases[] = {
-        {{"pack", "out.bxa", "--help"}, 0, "Usage: bxa pack [options] ARCHIVE [FILE...]", ""},
-        {{"--version"}, 0, "bxa (Corvane) ", ""},
-        {{"unpack"}, 2, "", "unknown command 'unpack'"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.empty() ? "(none)" : c.args.back());
-        const RunResult r = runBxa(c.args, dir.path);
-        EXPECT_EQ(r.status, c.status);
-        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
-        EXPECT_TRUE(*c.err ? r.err.find(c.err) != std::string::npos : r.err.empty()) << r.err;
-    }
 }
 
 } // namespace

@@ -258,8 +258,6 @@ TEST(ReadCli, DamagedAndHostileArchivesExit1WithALineAndStayInTheFolder) {
          "index 2: data at 4096 (100 bytes) overlaps index 0",
          {"a.qsd"}},
         {"HugeCount", [](std::string& a) { a[6] = 1; }, "entry count 65539 is out of range", {}},
-        {"SizePastTheEnd", [](std::string& a) { a[31] = 0x70; }, "runs past the end of the file", {"a.qsd"}},
-        {"DotDot", [](std::string& a) { setName(a, 2, ".."); }, "the name is '..'", {"2.bin", "a.qsd"}},
         {"Separator",
          [](std::string& a) { setName(a, 2, "../../evil"); },
          "holds a path separator",
@@ -375,20 +373,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--al", "16", "x.bxa", "f"},
                    "",
                    [](const PackOptions& o) { EXPECT_EQ(o.alignment, 16u); }},
-        OptionCase{"EqualsValue",
-                   {"--pre=SE_", "--names=full-path", "x.bxa", "f"},
-                   "",
-                   [](const PackOptions& o) {
-                       EXPECT_EQ(o.prefix, "SE_");
-                       EXPECT_EQ(o.nameMode, 2u);
-                   }},
-        OptionCase{"BundledShortOptions",
-                   {"-qa0", "x.bxa", "f"},
-                   "",
-                   [](const PackOptions& o) {
-                       EXPECT_TRUE(o.quiet);
-                       EXPECT_EQ(o.alignment, 0u);
-                   }},
         OptionCase{"OptionsAfterOperands",
                    {"x.bxa", "f", "-p", "P", "--strict"},
                    "",
@@ -403,17 +387,11 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(o.archive, "-a.bxa");
                        EXPECT_EQ(o.files, std::vector<std::string>{"-q"});
                    }},
-        OptionCase{"ListFromStandardInput",
-                   {"-l", "-", "x.bxa"},
-                   "",
-                   [](const PackOptions& o) { EXPECT_EQ(o.listFile, "-"); }},
         OptionCase{"AmbiguousPrefix", {"--he", "x.bxa", "f"}, "ambiguous option '--he' (--header, --help)"},
-        OptionCase{"UnknownLong", {"--bogus", "x.bxa", "f"}, "unknown option '--bogus'"},
         OptionCase{"UnknownShortInBundle", {"-qz", "x.bxa", "f"}, "unknown option '-z'"},
         OptionCase{"ValueForAFlag", {"--quiet=1", "x.bxa", "f"}, "option --quiet takes no value"},
         OptionCase{"MissingLongValue", {"x.bxa", "f", "--log"}, "option -L/--log needs a value"},
-        OptionCase{"MissingShortValue", {"x.bxa", "f", "-qa"}, "option -a needs a value"},
-        OptionCase{"BadValue", {"--align=-1", "x.bxa", "f"}, "invalid alignment '-1'"}),
+        OptionCase{"MissingShortValue", {"x.bxa", "f", "-qa"}, "option -a needs a value"}),
     [](const ::testing::TestParamInfo<OptionCase>& row) { return std::string(row.param.name); });
 
 TEST(ReadCli, UsageErrorsHelpAndStandardInput) {
@@ -421,6 +399,12 @@ TEST(ReadCli, UsageErrorsHelpAndStandardInput) {
     const RunResult bad = runBxa({"verify", "--bogus", "x"}, dir.path);
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err, "bxa: unknown option '--bogus'\nTry 'bxa verify --help'\n");
+    const RunResult unknown = runBxa({"unpack"}, dir.path);
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(has(unknown.err, "unknown command 'unpack'")) << unknown.err;
+    const RunResult version = runBxa({"--version"}, dir.path);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("bxa (Corvane) ", 0), 0u) << version.out;
     for (const char* command : {"pack", "list", "verify", "extract"}) {
         const RunResult help = runBxa({"help", command}, dir.path);
         EXPECT_EQ(help.status, 0);
@@ -488,18 +472,15 @@ INSTANTIATE_TEST_SUITE_P(
                {},
                "index 0 (1st-take.qsd): FileID '1ST_TAKE_QSD' is not a C identifier: it starts with a digit"},
         IdCase{"Blank", {"my file.qsd"}, {}, "FileID 'MY FILE_QSD' is not a C identifier: it holds ' '"},
-        IdCase{"Parenthesis", {"a(1).qsd"}, {}, "it holds '('"},
         IdCase{"HighByte", {"\xE9\x9F\xB3.qsd"}, {}, "it holds byte 0xe9"},
         IdCase{"UnderscoreCapital",
                {"_x.qsd"},
                {},
                "FileID '_X_QSD' is reserved: it starts with an underscore and a capital letter"},
-        IdCase{"HashBecomesUnderscore", {"#x.qsd"}, {}, "'_X_QSD' is reserved"},
         IdCase{"TwoUnderscores",
                {"a"},
                {"-p", "__"},
                "FileID '__A' is reserved: it starts with two underscores"},
-        IdCase{"DigitPrefix", {"a"}, {"--prefix=9"}, "FileID '9A' is not a C identifier"},
         IdCase{"EmptyName", {"d/same"}, {"-m", "cut-overlapping"}, "index 0 (d/same): FileID is empty"},
         IdCase{"EqualsTheCountName",
                {"ids.bxa_num_files"},

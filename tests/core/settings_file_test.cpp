@@ -21,6 +21,7 @@
 #include "platform/file_replace.h"
 #include "platform/user_dirs.h"
 #include "support/files.h"
+#include "support/system.h"
 
 namespace {
 
@@ -114,28 +115,12 @@ TEST_F(SettingsFileTest, SavingNeverDestroysWhatWasThere) {
         {"read-only file", File, 0444, 0755, 022, Outcome::Failed, false, 0444, {ini}},
         {"unreadable file", File, 0200, 0755, 022, Outcome::Failed, false, 0200, {ini}},
         {"file without any right", File, 0, 0755, 022, Outcome::Failed, false, 0, {ini}},
-        {"read-only folder, writable file",
-         File,
-         0604,
-         0555,
-         022,
-         Outcome::WrittenInPlace,
-         true,
-         0604,
-         {ini}},
-        {"read-only folder, no file", NoFile, 0, 0555, 022, Outcome::Failed, false, 0, {}},
+        {"read-only dir, writable file", File, 0604, 0555, 022, Outcome::WrittenInPlace, true, 0604, {ini}},
+        {"read-only dir, no file", NoFile, 0, 0555, 022, Outcome::Failed, false, 0, {}},
         {"a folder in its place", AFolder, 0755, 0755, 022, Outcome::Failed, false, 0755, {ini + "/"}},
         {"a FIFO in its place", AFifo, 0644, 0755, 022, Outcome::Failed, false, 0644, {ini + "|"}},
         {"stray temporary from a crash", StrayTemp, 0644, 0755, 022, Outcome::Replaced, true, 0644, {ini}},
-        {"temporary held by another writer",
-         HeldTemp,
-         0644,
-         0755,
-         022,
-         Outcome::Replaced,
-         true,
-         0644,
-         {temp, ini}},
+        {"temporary held by a writer", HeldTemp, 0644, 0755, 022, Outcome::Replaced, true, 0644, {temp, ini}},
         {"link to the file", ALink, 0600, 0755, 022, Outcome::Replaced, true, 0600, {ini + "@", "real.ini"}},
     };
     const Bytes fresh = imageOf(*store);
@@ -282,23 +267,11 @@ TEST(UserConfigDir, FollowsTheEnvironment) {
         {"", "/home/u/", "/home/u/.config"},
         {"relative/cfg", "/home/u", "/home/u/.config"}, // only an absolute path counts
     };
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
-    const std::string xdgValue = savedXdg ? savedXdg : "";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.xdg ? c.xdg : "(unset)");
-        if (c.xdg)
-            ::setenv("XDG_CONFIG_HOME", c.xdg, 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-        ::setenv("HOME", c.home, 1);
+        const testsupport::ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg), home("HOME", c.home);
         EXPECT_EQ(platform::userConfigDir(), c.expected);
     }
-    ::setenv("HOME", savedHome.c_str(), 1);
-    if (savedXdg)
-        ::setenv("XDG_CONFIG_HOME", xdgValue.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace

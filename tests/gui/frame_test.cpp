@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "corvane_version.h"
 #include "gui_test.h"
 
 namespace {
@@ -60,7 +61,7 @@ TEST_F(FrameRulesTest, EnableRulesOverARunHoldForMenuAndKeys) {
             EXPECT_EQ(popup->IsEnabled(id), enabled[s] == '1') << "popup item " << id;
     }
     frame->SetBuildRunning(false);
-    EXPECT_EQ(frame->GetTitle(), "Corvane for Windows Ver.1.08");
+    EXPECT_EQ(frame->GetTitle(), CORVANE_VERSION_TITLE);
 }
 
 } // namespace

@@ -105,13 +105,6 @@ TEST_F(ViewTest, KeyboardCommandsActOnTheWordsRecordedBeforeThem) {
         uint32_t recordedSlot;
     } cases[] = {
         {"Delete key", [this] { Key(WXK_DELETE); }, {0, 1, 3, 4, 5, 6, 7, 8, 9}, 2},
-        {"Delete menu",
-         [this] {
-             wxCommandEvent menu(wxEVT_MENU, ID_EDIT_DELETE);
-             frame->ProcessWindowEvent(menu);
-         },
-         {0, 1, 3, 4, 5, 6, 7, 8, 9},
-         2},
         {"Shift+Delete, then Paste at 12",
          [this] { Key(WXK_DELETE, wxMOD_SHIFT); },
          {0, 1, 3, 4, 5, 6, 7, 8, 9, 12},

@@ -36,7 +36,7 @@ class ScopedEnv {
 struct RunOptions {
     std::string tz = "UTC0"; // replaces TZ in the environment
     bool keepTz = false;     // keeps the environment's TZ instead
-    std::string input;                      // standard input
+    std::string input;       // standard input
     // Bytes a file may take before its writes fail as on a full disk; -1: no limit.
     // Only where the system can limit a process's file size.
     int64_t fileSizeLimit = -1;
