@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/file_time.h"
@@ -100,10 +99,7 @@ TEST_F(MemberFilesTest, OutputStartsEmptyWhetherOrNotItExisted) {
 // Whatever share the kernel copy takes, the rest goes through the streams, and the
 // archive must hold the buffered bytes before it, the member, and what follows.
 TEST_F(MemberFilesTest, KernelCopyAndStreamsTogetherKeepTheOrder) {
-    std::string data(300 * 1024 + 7, '\0');
-    std::mt19937 rng(5);
-    for (char& c : data)
-        c = static_cast<char>(rng());
+    const std::string data = testsupport::content(300 * 1024 + 7, 5);
     std::string member = file("a/member", data);
     platform::openMemberFileCache(&cache);
     platform::FileStatus st;
