@@ -4,35 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 #include <windows.h>
 
 #include "core/bxa_model.h"
+#include "support/files.h"
+#include "support/system.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFile(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-// Different for every position and member, so misplaced data shows.
-std::string content(std::size_t n, uint32_t seed) {
-    std::string s(n, '\0');
-    std::mt19937 rng(seed);
-    for (char& c : s)
-        c = static_cast<char>(rng());
-    return s;
-}
+using namespace testsupport;
 
 struct Member {
     uint32_t index;
@@ -69,55 +53,19 @@ void setWriteTime(const std::string& path, int64_t epochSeconds, bxamodel::Stamp
     *local = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, static_cast<uint16_t>(st.wSecond / 2 * 2)};
 }
 
-// Runs bxa.exe from the tests' own folder in `cwd`; its messages go nowhere.
-int runBxaExe(const std::string& args, const std::string& cwd) {
-    char module[MAX_PATH];
-    DWORD n = ::GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string exe(module, n);
-    exe.erase(exe.rfind('\\') + 1);
-    exe += "bxa.exe";
-    std::string command = "\"" + exe + "\" " + args;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE nul = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si,
-                          &pi)) {
-        ::CloseHandle(nul);
-        return -1;
-    }
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD status = 0;
-    ::GetExitCodeProcess(pi.hProcess, &status);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(nul);
-    return static_cast<int>(status);
-}
-
 struct PackCase {
     const char* name;
     int mode;
-    const char* options;
+    const char* names; // the -m value for `mode`
     const char* prefix;
     uint32_t alignment;
 };
 
 class BxaWinPack : public ::testing::TestWithParam<PackCase> {
   protected:
-    void SetUp() override {
-        dir = testing::TempDir() + "bxa-win-" + std::to_string(std::random_device{}());
-        ASSERT_TRUE(fs::create_directories(dir + "\\snd\\sub"));
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string dir;
+    TempDir tmp;
+    // With the system's own separator, as a user's list would name it.
+    const std::string dir = fs::path(tmp.path).make_preferred().string();
 };
 
 TEST_P(BxaWinPack, MatchesTheBackslashModel) {
@@ -139,10 +87,13 @@ TEST_P(BxaWinPack, MatchesTheBackslashModel) {
         want.entries[i].namePart = parts[i];
     writeFile(dir + "\\game.lst", listText());
 
-    std::string args = std::string("pack -q ") + c.options + " -a " + std::to_string(c.alignment) + " -l \"" +
-                       dir + "\\game.lst\" out.bxa";
-    if (*c.prefix) args += std::string(" -p ") + c.prefix;
-    ASSERT_EQ(runBxaExe(args, dir), 0) << args;
+    std::vector<std::string> args{
+        "pack", "-q", "-m", c.names, "-a", std::to_string(c.alignment), "-l", dir + "\\game.lst", "out.bxa"};
+    if (*c.prefix) args.insert(args.end(), {"-p", c.prefix});
+    RunOptions sameZone; // the expected dates come from the system's own conversion
+    sameZone.keepTz = true;
+    const RunResult r = runBxa(args, dir, sameZone);
+    ASSERT_EQ(r.status, 0) << r.err;
     const bxamodel::Output out = bxamodel::build(want);
     EXPECT_TRUE(readFile(dir + "\\out.bxa") == out.archive) << "archive";
     EXPECT_EQ(readFile(dir + "\\out.h"), out.header);
@@ -150,9 +101,9 @@ TEST_P(BxaWinPack, MatchesTheBackslashModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, BxaWinPack,
-                         ::testing::Values(PackCase{"OnlyFileName", 0, "-m only-filename", "", 2048},
-                                           PackCase{"CutOverlapping", 1, "-m cut-overlapping", "SE_", 0},
-                                           PackCase{"FullPath", 2, "-m full-path", "X", 16}),
+                         ::testing::Values(PackCase{"OnlyFileName", 0, "only-filename", "", 2048},
+                                           PackCase{"CutOverlapping", 1, "cut-overlapping", "SE_", 0},
+                                           PackCase{"FullPath", 2, "full-path", "X", 16}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
