@@ -103,22 +103,6 @@ TEST(AlignUp, SignedAlignment) {
     EXPECT_EQ(alignUp(77, 0xFFFFF000u), 77u); // negative: no alignment
 }
 
-TEST_F(EngineTest, DefaultNamesComeFromTheBaseName) {
-    std::string m = file("m", "x");
-    std::string base = dir + "/noext";
-    ASSERT_EQ(dir.find('.'), std::string::npos); // the whole path is the base name
-    std::vector<BuildRecord> recs{{0, 0, m.data()}};
-    job = jobCreate(base.c_str(), block.get(), kJobBlockSize);
-    jobSetEntryCount(job, 1);
-    jobSetList(job, recs.data(), 1);
-    jobStart(job);
-    run();
-    EXPECT_EQ(jobGetState(job), BuildJobState::Done);
-    EXPECT_EQ(readFile(base + ".bxa").size(), 6144u);
-    EXPECT_NE(readFile(base + ".h").find("'" + base + ".bxa' FILE ID"), std::string::npos);
-    EXPECT_EQ(readFile(base + ".crg"), base + ".bxa 0 4096\r\n");
-}
-
 // A member that is gone or is a folder fails at its turn: the first member and its
 // padding stay, behind a header region never written.
 TEST_F(EngineTest, MissingOrFolderMemberFailsAndKeepsPartialOutputs) {
