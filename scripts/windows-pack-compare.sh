@@ -49,9 +49,9 @@ for c in "${cases[@]}"; do
     (
       cd "../$side"
       if [ $side = linux ]; then
-        TZ=UTC0 "$linux_bxa" pack -q "${args[@]}" >stdout.txt
+        TZ=UTC0 timeout 120 "$linux_bxa" pack -q "${args[@]}" >stdout.txt
       else
-        TZ=UTC0 "$wine" "$windows_bxa" pack -q "${args[@]}" >stdout.txt
+        TZ=UTC0 timeout 120 "$wine" "$windows_bxa" pack -q "${args[@]}" >stdout.txt
       fi
     ) || { echo "FAIL $name: bxa on $side exited with $?"; failed=1; continue 2; }
   done

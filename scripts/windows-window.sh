@@ -76,7 +76,7 @@ check_window "$build/bin/corvane.exe" "$shots/window-en.png" en_US.UTF-8
 check_window "$build/bin/corvane.exe" "$shots/window-ja.png" ja_JP.UTF-8
 
 setup=$(ls "$build"/Corvane-*-setup.exe)
-"$wine" "$setup" /S || fail "$setup /S failed"
+timeout 120 "$wine" "$setup" /S || fail "$setup /S failed"
 installed="$WINEPREFIX/drive_c/Program Files/Corvane"
 for f in corvane.exe bxa.exe corvane.ico uninstall.exe locale/ja/LC_MESSAGES/corvane.mo; do
   [ -f "$installed/$f" ] || fail "the installer left out $f"
@@ -87,8 +87,8 @@ check_window "$installed/corvane.exe" "$shots/installed-en.png" en_US.UTF-8
 
 # The uninstaller takes the programs and the menu entry and leaves the user's settings.
 # It copies itself away and starts the copy, which ends later: wait for every process.
-"$wine" "$installed/uninstall.exe" /S
-wineserver -w
+timeout 120 "$wine" "$installed/uninstall.exe" /S
+timeout 120 wineserver -w
 [ ! -e "$installed/corvane.exe" ] || fail "the uninstaller left corvane.exe"
 [ -f "$installed/Corvane.ini" ] || fail "the uninstaller removed the user's Corvane.ini"
 echo "windows-window: installer: installed, started, ended, uninstalled"

@@ -36,8 +36,9 @@ wine=$(command -v wine64 || command -v wine)
 # The first start creates the private prefix (several seconds); do it once, visibly.
 # Without .NET and the HTML engine, which nothing here uses: their installers would
 # otherwise ask on any display they find and wait for an answer.
-[ -d "$WINEPREFIX" ] || WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
-TZ=UTC0 "$wine" $build/bin/corvane_core_tests.exe --gtest_brief=1
+# Every Wine run has a time limit: a hang in Wine must fail the test command, not stall it.
+[ -d "$WINEPREFIX" ] || WINEDLLOVERRIDES="mscoree,mshtml=" timeout 300 "$wine" wineboot --init >/dev/null 2>&1
+TZ=UTC0 timeout 600 "$wine" $build/bin/corvane_core_tests.exe --gtest_brief=1
 ./scripts/windows-pack-compare.sh build/bin/bxa $build/bin/bxa.exe
 
 if [ $gui = ON ]; then
