@@ -1,35 +1,16 @@
 #include "platform/file_access.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <io.h>
 #include <windows.h>
 
 #include "platform/path.h"
 #include "platform/win/epoch_seconds.h"
+#include "platform/win/error_reason.h"
 
 namespace platform {
 
 namespace {
-
-// The messages name the reason as the C library would, like everywhere else.
-std::string reasonOf(DWORD error) {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_NETPATH:
-        return std::strerror(ENOENT);
-    case ERROR_ACCESS_DENIED:
-        return std::strerror(EACCES);
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return "in use by another program";
-    default:
-        return "system error " + std::to_string(error);
-    }
-}
 
 bool factsOf(HANDLE h, FileFacts* out) {
     BY_HANDLE_FILE_INFORMATION info;

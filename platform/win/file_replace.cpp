@@ -6,28 +6,11 @@
 
 #include "platform/file_access.h"
 #include "platform/path.h"
+#include "platform/win/error_reason.h"
 
 namespace platform {
 
 namespace {
-
-std::string errorText(DWORD error) {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return std::strerror(ENOENT);
-    case ERROR_ACCESS_DENIED:
-        return std::strerror(EACCES);
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return std::strerror(ENOSPC);
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return "in use by another program";
-    default:
-        return "system error " + std::to_string(error);
-    }
-}
 
 bool writeAll(HANDLE h, const void* data, size_t size) {
     DWORD put = 0;
@@ -76,23 +59,23 @@ ReplaceResult replaceFile(const std::string& path, const void* data, size_t size
         if (!ok) error = ::GetLastError() ? ::GetLastError() : error;
         ::DeleteFileA(temp.c_str());
         if (!ok) {
-            result.reason = errorText(error);
+            result.reason = reasonOf(error);
             return result;
         }
     }
-    result.reason = errorText(::GetLastError());
+    result.reason = reasonOf(::GetLastError());
     if (!exists) return result;
     // No temporary could be made or moved there, but the file itself may be written.
     h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        result.reason = errorText(::GetLastError());
+        result.reason = reasonOf(::GetLastError());
         return result;
     }
     bool ok = writeAll(h, data, size) && ::SetEndOfFile(h) && ::FlushFileBuffers(h);
     DWORD error = ok ? 0 : ::GetLastError();
     ::CloseHandle(h);
     if (!ok) {
-        result.reason = errorText(error);
+        result.reason = reasonOf(error);
         return result;
     }
     result.outcome = ReplaceResult::WrittenInPlace;

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "platform/path.h"
+#include "platform/win/error_reason.h"
 
 namespace platform {
 
@@ -33,23 +34,6 @@ BOOL WINAPI removeTempsAndExit(DWORD event) {
     // As the POSIX side: 128 + SIGINT (2) for Ctrl+C, 128 + SIGTERM (15) otherwise.
     ::ExitProcess(event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130 : 143);
     return TRUE;
-}
-
-std::string reasonOf(DWORD error) {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return std::strerror(ENOENT);
-    case ERROR_ACCESS_DENIED:
-        return std::strerror(EACCES);
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return "in use by another program";
-    case ERROR_DISK_FULL:
-        return std::strerror(ENOSPC);
-    default:
-        return "system error " + std::to_string(error);
-    }
 }
 
 bool isFolder(const std::string& path) {
