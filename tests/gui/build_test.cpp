@@ -1,8 +1,8 @@
 // The build run of a real frame: Start, one engine step per timer tick with the progress
-// in the title, the end of the build, Stop, and a window build against the command line.
+// in the title, the end of the build and Stop. A window build against the command line
+// is in list_test.cpp.
 #include <wx/filefn.h>
 #include <wx/statusbr.h>
-#include <wx/stopwatch.h>
 #include <wx/timer.h>
 
 #include <sys/stat.h>
@@ -10,13 +10,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <tuple>
 
 #include "corvane_version.h"
-#include "dialogs/create_archive_dlg.h"
 #include "engine/file_io.h"
 #include "gui_test.h"
-#include "support/system.h"
 
 namespace {
 
@@ -32,22 +29,6 @@ int CloseFailingForOneFile(std::FILE* f) {
     return chosen ? EOF : rc;
 }
 
-// The creation dialog filled in as a user would and closed with Make: the archive name,
-// then for each further box its tick and the text for its edit.
-std::function<int(wxDialog*)> Make(const std::string& archive,
-                                   const std::vector<std::tuple<int, int, std::string>>& boxes = {}) {
-    return [=](wxDialog* dialog) {
-        dialog->InitDialog();
-        Edit(dialog, CCreateArchiveDlg::IDC_ARCHIVE)->SetValue(archive);
-        for (const auto& [box, edit, text] : boxes) {
-            Toggle(dialog, box);
-            Edit(dialog, edit)->SetValue(text);
-        }
-        Click(dialog, wxID_OK);
-        return wxID_OK;
-    };
-}
-
 class BuildRunTest : public FrameTest<> {
   protected:
     void Members(std::initializer_list<size_t> sizes) {
@@ -57,9 +38,9 @@ class BuildRunTest : public FrameTest<> {
             ASSERT_TRUE(store->RegisterEntry(paths.back().c_str(), slot++));
         }
     }
-    void Start() {
+    void Start(const std::string& archive = "") {
         DialogScript script;
-        script.answer = Make(dir.path + "/pack");
+        script.answer = Make(archive.empty() ? dir.path + "/pack" : archive);
         frame->OnToolStart();
     }
     // One tick as the frame's timer delivers it.
@@ -130,67 +111,59 @@ TEST_F(BuildRunTest, TheNextStepWaitsForTheIdleWindow) {
 // The first pane tells how the last build ended until the next command; the title is
 // restored whatever the end.
 TEST_F(BuildRunTest, TheStatusBarSaysHowTheLastBuildEnded) {
-    const std::string archive = dir.path + "/pack";
+    const std::string archive = dir.path + "/pack", m1 = dir.path + "/m1.qsd"; // as Members names it
     const struct {
         const char* name;
-        std::string archive;
         std::function<void()> during; // after the first tick
-        std::function<std::string()> status;
+        std::string status;
+        std::string archive = ""; // the default one when empty
     } cases[] = {
-        {"clean", archive, [] {},
-         [&] {
-             struct stat st {};
-             stat((archive + ".bxa").c_str(), &st);
-             return archive + ".bxa: 2 members, " + std::to_string(st.st_size) + " bytes written.";
-         }},
-        {"a member deleted", archive, [this] { std::remove(paths[1].c_str()); },
-         [&] { return "File open failed[3]. \"" + paths[1] + "\" (No such file or directory)"; }},
+        // Two members of 10 and 20 bytes and the attribute table, each in a block of 2048.
+        {"clean", [] {}, archive + ".bxa: 2 members, 8192 bytes written."},
+        {"a member deleted", [&] { std::remove(m1.c_str()); },
+         "File open failed[3]. \"" + m1 + "\" (No such file or directory)"},
         // Neither the list nor the build may wait on a pipe that no one writes.
-        {"a member swapped for a FIFO", archive,
-         [this] {
-             std::remove(paths[1].c_str());
-             ASSERT_TRUE(testsupport::makeFifo(paths[1]));
+        {"a member swapped for a FIFO",
+         [&] {
+             std::remove(m1.c_str());
+             ASSERT_TRUE(testsupport::makeFifo(m1));
              frame->GetDocument()->UpdateAllViews(0);
          },
-         [&] { return "File open failed[3]. \"" + paths[1] + "\" (Invalid argument)"; }},
+         "File open failed[3]. \"" + m1 + "\" (Invalid argument)"},
         // A full disk fails every write from then on; the first failure is the one told.
-        {"a full disk", archive,
+        {"a full disk",
          [] {
              engineFileOps().write = [](const void*, std::size_t, std::FILE*) -> std::size_t {
                  errno = ENOSPC;
                  return 0;
              };
          },
-         [&] { return "write error in header file. " + archive + ".h (No space left on device)"; }},
+         "write error in header file. " + archive + ".h (No space left on device)"},
         // The job is done; only closing its archive fails, after the last step.
-        {"an error at the archive's close", archive,
+        {"an error at the archive's close",
          [&] {
              g_failingClose = archive + ".bxa";
              engineFileOps().close = CloseFailingForOneFile;
          },
-         [&] { return "close error[0]. " + archive + ".bxa"; }},
-        {"stopped", archive, [this] { frame->OnToolStop(); },
-         [] { return std::string("The build was stopped."); }},
-        {"a folder that does not exist", dir.path + "/no/pack", [] {},
-         [&] { return "file open failed[0]. " + dir.path + "/no/pack.bxa (No such file or directory)"; }},
+         "close error[0]. " + archive + ".bxa"},
+        {"stopped", [this] { frame->OnToolStop(); }, "The build was stopped."},
+        {"a folder that does not exist", [] {},
+         "file open failed[0]. " + dir.path + "/no/pack.bxa (No such file or directory)",
+         dir.path + "/no/pack"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         paths.clear();
         ClearTable();
         Members({10, 20});
-        {
-            DialogScript script;
-            script.answer = Make(c.archive);
-            frame->OnToolStart();
-        }
+        Start(c.archive);
         Tick();
         c.during();
         Finish();
         engineResetFileOps();
         EXPECT_FALSE(frame->IsBuildRunning() || frame->BuildTimer().IsRunning());
         EXPECT_EQ(Title(), "Corvane for Windows");
-        EXPECT_EQ(Status(), c.status());
+        EXPECT_EQ(Status(), c.status);
         DialogScript script;
         wxCommandEvent about(wxEVT_MENU, ID_APP_ABOUT);
         frame->ProcessWindowEvent(about);
@@ -217,9 +190,7 @@ TEST_F(BuildRunTest, ABuildThatWouldOverwriteAMemberDoesNotStart) {
         SCOPED_TRACE(c.name);
         ClearTable();
         ASSERT_TRUE(store->RegisterEntry(member.c_str(), 0) && store->RegisterEntry(linked.c_str(), 1));
-        DialogScript script;
-        script.answer = Make(c.archive);
-        frame->OnToolStart();
+        Start(c.archive);
         EXPECT_FALSE(frame->IsBuildRunning());
         EXPECT_EQ(Status(), c.clash + " is a registered file; the build did not start.");
         EXPECT_EQ(testsupport::readFile(member).size(), 100u);
@@ -255,47 +226,6 @@ TEST_F(BuildRunTest, StartRemembersTheArchivePathOnlyAfterMake) {
     Finish();
     start(false);
     EXPECT_EQ(proposed, dir.path + "/made");
-}
-
-TEST_F(BuildRunTest, AWindowBuildEqualsTheCommandLineBuild) {
-    const std::string& d = dir.path;
-    const std::vector<std::string> files = {
-        dir.AddFile("snd/se/jump.qsd", 5000, 1100000000), dir.AddFile("snd/bgm.qmv", 70000, 1200000000),
-        dir.AddFile("snd/se/hit.qsd", 1, 1300000000), dir.AddFile("readme", 2049, 1400000000)};
-    store->SetHeaderNameMode(CutOverlapping);
-    Drop(files);
-    ASSERT_EQ(store->CountEntries(), files.size());
-    DialogScript script;
-    using Dlg = CCreateArchiveDlg;
-    script.answer = Make(d + "/pack.bxa", {{Dlg::IDC_ALIGN_BOX, Dlg::IDC_ALIGN, "512"},
-                                           {Dlg::IDC_PREFIX_BOX, Dlg::IDC_PREFIX, "SE_"},
-                                           {Dlg::IDC_HEADER_BOX, Dlg::IDC_HEADER, d + "/ids"},
-                                           {Dlg::IDC_LOG_BOX, Dlg::IDC_LOG, d + "/build"}});
-    wxCommandEvent start(wxEVT_MENU, ID_TOOL_START);
-    frame->ProcessWindowEvent(start);
-    // The frame's own timer drives the build from here.
-    for (wxStopWatch watch; frame->IsBuildRunning() && watch.Time() < 20000; wxMilliSleep(5))
-        Pump();
-    ASSERT_FALSE(frame->IsBuildRunning());
-
-    const std::string outputs[] = {"/pack.bxa", "/ids.h", "/build.crg"};
-    std::string window[3];
-    for (int i = 0; i < 3; ++i) {
-        window[i] = testsupport::readFile(d + outputs[i]);
-        ASSERT_FALSE(window[i].empty()) << outputs[i];
-        std::remove((d + outputs[i]).c_str());
-    }
-    std::vector<std::string> args{"pack",         "-q",         "-a", "512",
-                                  "-p",           "SE_",        "-m", "cut-overlapping",
-                                  "-H",           d + "/ids.h", "-L", d + "/build.crg",
-                                  d + "/pack.bxa"};
-    args.insert(args.end(), files.begin(), files.end());
-    testsupport::RunOptions sameZone; // the window wrote its dates in this process's zone
-    sameZone.keepTz = true;
-    const testsupport::RunResult r = testsupport::runBxa(args, d, sameZone);
-    ASSERT_EQ(r.status, 0) << r.err;
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(testsupport::readFile(d + outputs[i]) == window[i]) << outputs[i] << " differs";
 }
 
 } // namespace

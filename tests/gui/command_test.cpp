@@ -23,16 +23,7 @@ class TestFrame : public CMainFrame {
 class CommandTest : public FrameTest<TestFrame> {
   protected:
     std::string Path(uint32_t s) const { return store->GetEntryPath(s) ? store->GetEntryPath(s) : "(none)"; }
-    Slots UsedSlots() const {
-        Slots used;
-        for (uint32_t s = 0; s < kSlotCount; ++s)
-            if (store->GetEntryPath(s)) used.push_back(s);
-        return used;
-    }
-    void Select(uint32_t first, uint32_t count) {
-        store->SetSelection(0, count);
-        store->SetSelFirstSlot(first);
-    }
+    void Select(uint32_t first, uint32_t count) { SetWords(0, count, first); }
 };
 
 TEST_F(CommandTest, RegistrationAndDropsAppendBehindTheLastUsedSlot) {

@@ -19,10 +19,7 @@ TEST_F(FrameRulesTest, EnableRulesOverARunHoldForMenuAndKeys) {
     const std::function<void()> steps[] = {
         [] {},
         [&] { Use({0}); },
-        [&] {
-            store->SetSelection(0, 1);
-            store->SetSelFirstSlot(0);
-        },
+        [&] { SetWords(0, 1, 0); },
         [&] { frame->OnEditCut(); },
         [&] { frame->SetBuildRunning(true); },
     };

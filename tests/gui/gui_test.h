@@ -11,11 +11,13 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/command_ids.h"
 #include "app/corvane_view.h"
 #include "app/main_frame.h"
+#include "dialogs/create_archive_dlg.h"
 #include "dialogs/index_dlgs.h"
 #include "model/project_store.h"
 #include "support/files.h"
@@ -83,6 +85,22 @@ inline std::function<int(wxDialog*)> TypeIndex(const char* text) {
     };
 }
 
+// The creation dialog filled in as a user would and closed with Make: the archive name,
+// then for each further box its tick and the text for its edit.
+inline std::function<int(wxDialog*)> Make(const std::string& archive,
+                                          const std::vector<std::tuple<int, int, std::string>>& boxes = {}) {
+    return [=](wxDialog* dialog) {
+        dialog->InitDialog();
+        Edit(dialog, CCreateArchiveDlg::IDC_ARCHIVE)->SetValue(archive);
+        for (const auto& [box, edit, text] : boxes) {
+            Toggle(dialog, box);
+            Edit(dialog, edit)->SetValue(text);
+        }
+        Click(dialog, wxID_OK);
+        return wxID_OK;
+    };
+}
+
 // Answers every modal dialog and message box without showing it: `answer` sees the
 // dialog first and gives ShowModal's result (Cancel when unset).
 class DialogScript : public wxModalDialogHook {
@@ -114,13 +132,23 @@ class StoreTest : public ::testing::Test {
     void SetUp() override {
         store->SaveSettings(saved);
         ClearTable();
-        store->SetSelection(0, 0);
-        store->SetSelFirstSlot(kNoSlot);
+        SetWords(0, 0, kNoSlot);
     }
     void TearDown() override { store->LoadSettings(saved); }
     void ClearTable() {
         for (uint32_t i = store->GetEntryEnd(); i-- > 0;)
             store->ClearEntry(i);
+    }
+    std::vector<uint32_t> UsedSlots() const {
+        std::vector<uint32_t> used;
+        for (uint32_t s = 0; s < kSlotCount; ++s)
+            if (store->GetEntryPath(s)) used.push_back(s);
+        return used;
+    }
+    // The selection words the list records: position, count and the first selected row's slot.
+    void SetWords(uint32_t position, uint32_t count, uint32_t firstSlot) {
+        store->SetSelection(position, count);
+        store->SetSelFirstSlot(firstSlot);
     }
 };
 

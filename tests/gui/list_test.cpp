@@ -11,7 +11,6 @@
 #include <tuple>
 #include <unistd.h>
 
-#include "dialogs/create_archive_dlg.h"
 #include "gui_test.h"
 #include "model/list_file.h"
 
@@ -62,8 +61,7 @@ TEST_F(ListTest, ASavedTableOpensAgainSlotForSlot) {
     const std::string a = dir.AddFile("proj/a.qsd", 1), b = dir.AddFile("proj/se/b q.qsd", 2);
     const std::string elsewhere = other.AddFile("c.qmv", 3);
     Drop({a, b, elsewhere, a});
-    store->SetSelection(1, 1);
-    store->SetSelFirstSlot(1);
+    SetWords(1, 1, 1);
     DialogScript script;
     script.answer = TypeIndex("9");
     frame->OnToolIndex(); // b moves to 9, leaving a gap
@@ -77,8 +75,7 @@ TEST_F(ListTest, ASavedTableOpensAgainSlotForSlot) {
     // Another table with a cut pending and a selection: the question comes first, and No
     // changes nothing.
     Set({{0, "/x/one"}, {4, "/x/two"}});
-    store->SetSelection(0, 1);
-    store->SetSelFirstSlot(4);
+    SetWords(0, 1, 4);
     frame->OnEditCut();
     script.answer = [](wxDialog*) { return wxID_NO; };
     EXPECT_FALSE(Open(list, &script));
@@ -156,7 +153,8 @@ TEST_F(ListTest, ATableNoListCanHoldIsNotSaved) {
 
 // The list lives in its own folder and is named relative to the current one; bxa runs
 // from yet another folder. Both must find the same members and write the same bytes,
-// full-path header names included.
+// with the alignment, prefix, header and log the creation dialog sets and full-path
+// header names.
 TEST_F(ListTest, AWindowBuildFromAnOpenedListEqualsBxaOnTheList) {
     const std::string& d = dir.path;
     store->SetHeaderNameMode(FullPath);
@@ -174,23 +172,19 @@ TEST_F(ListTest, AWindowBuildFromAnOpenedListEqualsBxaOnTheList) {
     EXPECT_EQ(Slots(), (Table{{0, d + "/proj/a.qsd"}, {5, d + "/proj/se/b.qsd"}, {6, c}}));
 
     DialogScript script;
-    script.answer = [&](wxDialog* dialog) {
-        dialog->InitDialog();
-        Edit(dialog, CCreateArchiveDlg::IDC_ARCHIVE)->SetValue(d + "/pack.bxa");
-        Toggle(dialog, CCreateArchiveDlg::IDC_HEADER_BOX);
-        Edit(dialog, CCreateArchiveDlg::IDC_HEADER)->SetValue(d + "/pack.h");
-        Toggle(dialog, CCreateArchiveDlg::IDC_LOG_BOX);
-        Edit(dialog, CCreateArchiveDlg::IDC_LOG)->SetValue(d + "/pack.crg");
-        Click(dialog, wxID_OK);
-        return wxID_OK;
-    };
+    using Dlg = CCreateArchiveDlg;
+    script.answer = Make(d + "/pack.bxa", {{Dlg::IDC_ALIGN_BOX, Dlg::IDC_ALIGN, "512"},
+                                           {Dlg::IDC_PREFIX_BOX, Dlg::IDC_PREFIX, "SE_"},
+                                           {Dlg::IDC_HEADER_BOX, Dlg::IDC_HEADER, d + "/ids"},
+                                           {Dlg::IDC_LOG_BOX, Dlg::IDC_LOG, d + "/build"}});
     wxCommandEvent start(wxEVT_MENU, ID_TOOL_START);
     frame->ProcessWindowEvent(start);
+    // The frame's own timer drives the build from here.
     for (wxStopWatch watch; frame->IsBuildRunning() && watch.Time() < 20000; wxMilliSleep(5))
         Pump();
     ASSERT_FALSE(frame->IsBuildRunning());
 
-    const std::string outputs[] = {"/pack.bxa", "/pack.h", "/pack.crg"};
+    const std::string outputs[] = {"/pack.bxa", "/ids.h", "/build.crg"};
     std::string window[3];
     for (int i = 0; i < 3; ++i) {
         window[i] = testsupport::readFile(d + outputs[i]);
@@ -200,8 +194,8 @@ TEST_F(ListTest, AWindowBuildFromAnOpenedListEqualsBxaOnTheList) {
     testsupport::RunOptions sameZone; // the window wrote its dates in this process's zone
     sameZone.keepTz = true;
     const testsupport::RunResult r =
-        testsupport::runBxa({"pack", "-q", "-m", "full-path", "-l", "../proj/game.lst", "-H", d + "/pack.h",
-                             "-L", d + "/pack.crg", d + "/pack.bxa"},
+        testsupport::runBxa({"pack", "-q", "-a", "512", "-p", "SE_", "-m", "full-path", "-l",
+                             "../proj/game.lst", "-H", d + "/ids.h", "-L", d + "/build.crg", d + "/pack.bxa"},
                             d + "/elsewhere", sameZone);
     ASSERT_EQ(r.status, 0) << r.err;
     for (int i = 0; i < 3; ++i)

@@ -67,8 +67,7 @@ TEST_F(ViewTest, RowsShowEachGapOnceAndSkipUnreadableEntries) {
 
 TEST_F(ViewTest, KeyboardListKeysRecordTheSelectionBeforeTheyActAndAClickAfter) {
     Use({0, 2, 3}); // rows: 0, gap, 2, 3
-    store->SetSelection(7, 7);
-    store->SetSelFirstSlot(7);
+    SetWords(7, 7, 7);
     // Nothing selected: the key never reaches the list and the words stay, but the
     // window's own keys still work (Start asks for the archive first).
     Key(WXK_DOWN);
@@ -129,10 +128,7 @@ TEST_F(ViewTest, KeyboardCommandsActOnTheWordsRecordedBeforeThem) {
             script.answer = TypeIndex("12");
             frame->OnEditPaste();
         }
-        Slots used;
-        for (uint32_t s = 0; s < 20; ++s)
-            if (store->GetEntryPath(s)) used.push_back(s);
-        EXPECT_EQ(used, c.used);
+        EXPECT_EQ(UsedSlots(), c.used);
         EXPECT_EQ(store->GetSelFirstSlot(), c.recordedSlot);
     }
 }
@@ -148,6 +144,9 @@ TEST_F(StoreTest, RowsSplitNameAndFolderAtTheSystemsSeparator) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(ListRowText(rows[0], ColFilename), "jump.qsd");
     EXPECT_EQ(ListRowText(rows[0], ColPath), dir.path);
+    rows[0].path = platform::kPathSeparator + std::string("jump.qsd"); // no folder to show
+    rows[0].nameStart = 1;
+    EXPECT_EQ(ListRowText(rows[0], ColPath), "");
 }
 
 TEST_F(ViewTest, JumpSelectsTheTargetRowAndLeavesTheWordsAlone) {
@@ -158,8 +157,7 @@ TEST_F(ViewTest, JumpSelectsTheTargetRowAndLeavesTheWordsAlone) {
         store->ClearEntry(s);
     frame->GetDocument()->UpdateAllViews(0); // rows: 0, gap, 3, gap, 9, 10...
     Select({0, 1});
-    store->SetSelection(0, 2);
-    store->SetSelFirstSlot(0);
+    SetWords(0, 2, 0);
     DialogScript script;
     script.answer = TypeIndex("1500");
     frame->OnViewJump();
