@@ -8,6 +8,7 @@
 
 #include "bxa_model.h"
 #include "engine/archive_reader.h"
+#include "support/files.h"
 
 namespace {
 
@@ -17,10 +18,7 @@ void put32(std::string& s, size_t at, uint32_t v) {
 }
 
 bxamodel::Entry member(uint32_t index, const std::string& name, size_t size) {
-    std::string data(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        data[i] = static_cast<char>(index * 31 + i * 7 + 1);
-    return {index, "dir/" + name, name, data, {2023, 11, 14, 22, 13, 20}};
+    return {index, "dir/" + name, name, testsupport::content(size, index), {2023, 11, 14, 22, 13, 20}};
 }
 
 // N = 4, H = 48: index 0 (5000 bytes) at 2048, index 1 a hole, index 2 (100 bytes)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -128,19 +129,24 @@ TEST(VerifyCli, NamesWithControlBytesThatPackStoresAreSound) {
     EXPECT_EQ(r.status, 0) << r.out << r.err;
 }
 
+// A change to the packed folder: `text` written to `file`.
+std::function<void(const TempDir&)> writes(const std::string& file, const std::string& text) {
+    return [=](const TempDir& d) { writeFile(d / file, text); };
+}
+
 TEST(VerifyCli, NamesEachDifference) {
     const struct {
         const char* name;
-        void (*change)(const TempDir&);
-        std::vector<std::string> args; // after "verify"
-        const char* line;              // $D: the folder, where list members name their files absolutely
+        std::function<void(const TempDir&)> change; // unset: none
+        std::vector<std::string> args;              // after "verify"
+        const char* line; // $D: the folder, where list members name their files absolutely
     } cases[] = {
         {"SameSizeOtherBytes",
-         [](const TempDir& d) { writeFile(d / "a.qsd", std::string(300, 'x')); },
+         writes("a.qsd", std::string(300, 'x')),
          {"-l", "list.txt"},
          "index 0: the data differs from $D/a.qsd at offset 0"},
         {"OtherSize",
-         [](const TempDir& d) { writeFile(d / "a.qsd", "x"); },
+         writes("a.qsd", "x"),
          {"-l", "list.txt"},
          "index 0: size 300 in the archive, 1 in $D/a.qsd"},
         {"NewerDate",
@@ -148,61 +154,42 @@ TEST(VerifyCli, NamesEachDifference) {
          {"-l", "list.txt"},
          "index 2: date 2023/11/14 22:13:20 in the archive, 2023/11/14 22:14:20 for $D/s/b.qsd"},
         {"MemberNotInArchive",
-         [](const TempDir& d) { writeFile(d / "list.txt", "0\ta.qsd\n2\ts/b.qsd\n5\ta.qsd\n"); },
+         writes("list.txt", "0\ta.qsd\n2\ts/b.qsd\n5\ta.qsd\n"),
          {"-l", "list.txt"},
          "index 5: not in the archive"},
-        {"MemberMissingFromList",
-         [](const TempDir&) {},
-         {"--", "game.bxa", "a.qsd"},
-         "index 2: in the archive but not among"},
+        {"MemberMissingFromList", {}, {"--", "game.bxa", "a.qsd"}, "index 2: in the archive but not among"},
         {"OtherName",
-         [](const TempDir& d) { writeFile(d / "list.txt", "0\ta.qsd\n2\tb2.qsd\n"); },
+         writes("list.txt", "0\ta.qsd\n2\tb2.qsd\n"),
          {"-l", "list.txt"},
          "index 2: name 'b.qsd' in the archive, 'b2.qsd' from $D/b2.qsd"},
         {"HeaderValueMoved",
-         [](const TempDir& d) {
-             writeFile(d / "game.h",
-                       "#define A_QSD\t(0)\n#define B_QSD\t(3)\n#define GAME_BXA_NUM_FILES\t(3)\n");
-         },
+         writes("game.h", "#define A_QSD\t(0)\n#define B_QSD\t(3)\n#define GAME_BXA_NUM_FILES\t(3)\n"),
          {"-H", "game.h"},
          "B_QSD is 3, which is not a used index"},
         {"HeaderCountWrong",
-         [](const TempDir& d) {
-             writeFile(d / "game.h",
-                       "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define GAME_BXA_NUM_FILES\t(2)\n");
-         },
+         writes("game.h", "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define GAME_BXA_NUM_FILES\t(2)\n"),
          {"-H", "game.h"},
          "GAME_BXA_NUM_FILES is 2, but the archive has 3 entries"},
         {"HeaderIndexMissing",
-         [](const TempDir& d) {
-             writeFile(d / "game.h", "#define A_QSD\t(0)\n#define GAME_BXA_NUM_FILES\t(3)\n");
-         },
+         writes("game.h", "#define A_QSD\t(0)\n#define GAME_BXA_NUM_FILES\t(3)\n"),
          {"-H", "game.h"},
          "index 2: no #define in the header"},
         {"HeaderIndexTwice",
-         [](const TempDir& d) {
-             writeFile(
-                 d / "game.h",
-                 "#define A_QSD\t(0)\n#define B\t(2)\n#define C\t(2)\n#define GAME_BXA_NUM_FILES\t(3)\n");
-         },
+         writes("game.h",
+                "#define A_QSD\t(0)\n#define B\t(2)\n#define C\t(2)\n#define GAME_BXA_NUM_FILES\t(3)\n"),
          {"-H", "game.h"},
          "index 2: 2 #defines in the header (B, C)"},
         {"HeaderOfAnotherArchive",
-         [](const TempDir& d) {
-             writeFile(d / "game.h", "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define X_NUM_FILES\t(3)\n");
-         },
+         writes("game.h", "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define X_NUM_FILES\t(3)\n"),
          {"-H", "game.h"},
          "the entry count is named X_NUM_FILES, not GAME_BXA_NUM_FILES"},
-        {"WrongAlignmentGiven",
-         [](const TempDir&) {},
-         {"-a", "4096"},
-         "not a multiple of the alignment 4096"},
+        {"WrongAlignmentGiven", {}, {"-a", "4096"}, "not a multiple of the alignment 4096"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         packSources(dir, {{0, "a.qsd", 300}, {2, "s/b.qsd", 20}}, "UTC0");
-        c.change(dir);
+        if (c.change) c.change(dir);
         std::vector<std::string> args{"verify"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         if (args[1] != "--") args.push_back("game.bxa");
@@ -412,8 +399,8 @@ TEST(ReadCli, UsageErrorsHelpAndStandardInput) {
 struct IdCase {
     const char* name;
     std::vector<std::string> paths; // indexes 0, 1, 2...
-    std::vector<std::string> options;
     const char* warning;
+    std::vector<std::string> options = {};
     std::string archive = "ids";
 };
 
@@ -444,42 +431,33 @@ TEST_P(FileIdCheck, WarnsAndStrictRefusesWithNothingWritten) {
 INSTANTIATE_TEST_SUITE_P(
     Names, FileIdCheck,
     ::testing::Values(
-        IdCase{"SameFileNameInTwoFolders",
-               {"x/bgm.qsd", "y/bgm.qsd"},
-               {},
-               "FileID 'BGM_QSD' is shared by index 0 (x/bgm.qsd) and index 1 (y/bgm.qsd)"},
-        IdCase{"SameAfterSanitising", {"a.b", "a-b", "c"}, {}, "FileID 'A_B' is shared by index 0 (a.b) and"},
+        IdCase{"SameAfterSanitising", {"a.b", "a-b", "c"}, "FileID 'A_B' is shared by index 0 (a.b) and"},
         IdCase{"ThreeShareOne",
                {"b/x", "a/x", "c/y", "d/x", "e/y"},
-               {},
                "FileID 'X' is shared by index 0 (b/x), index 1 (a/x) and index 3 (d/x)"},
         IdCase{"SecondGroupToo",
                {"b/x", "a/x", "c/y", "d/x", "e/y"},
-               {},
                "FileID 'Y' is shared by index 2 (c/y) and index 4 (e/y)"},
         IdCase{"StartsWithDigit",
                {"1st-take.qsd"},
-               {},
                "index 0 (1st-take.qsd): FileID '1ST_TAKE_QSD' is not a C identifier: it starts with a digit"},
-        IdCase{"Blank", {"my file.qsd"}, {}, "FileID 'MY FILE_QSD' is not a C identifier: it holds ' '"},
-        IdCase{"HighByte", {"\xE9\x9F\xB3.qsd"}, {}, "it holds byte 0xe9"},
+        IdCase{"Blank", {"my file.qsd"}, "FileID 'MY FILE_QSD' is not a C identifier: it holds ' '"},
+        IdCase{"HighByte", {"\xE9\x9F\xB3.qsd"}, "it holds byte 0xe9"},
         IdCase{"UnderscoreCapital",
                {"_x.qsd"},
-               {},
                "FileID '_X_QSD' is reserved: it starts with an underscore and a capital letter"},
         IdCase{"TwoUnderscores",
                {"a"},
-               {"-p", "__"},
-               "FileID '__A' is reserved: it starts with two underscores"},
-        IdCase{"EmptyName", {"d/same"}, {"-m", "cut-overlapping"}, "index 0 (d/same): FileID is empty"},
+               "FileID '__A' is reserved: it starts with two underscores",
+               {"-p", "__"}},
+        IdCase{"EmptyName", {"d/same"}, "index 0 (d/same): FileID is empty", {"-m", "cut-overlapping"}},
         IdCase{"EqualsTheCountName",
                {"ids.bxa_num_files"},
-               {},
                "FileID 'IDS_BXA_NUM_FILES' equals the entry-count name"},
         IdCase{"CountNameNotAnIdentifier",
                {"a"},
-               {},
                "the entry-count name '1_BXA_NUM_FILES' is not a C identifier",
+               {},
                "1"}),
     [](const ::testing::TestParamInfo<IdCase>& row) { return std::string(row.param.name); });
 

@@ -1,14 +1,11 @@
-// What the window works out without a display: the beat of the build steps and the
-// texts of the list's rows.
+// What the window works out without a display: the beat of the build steps.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/build_beat.h"
-#include "app/list_rows.h"
 
 namespace {
 
@@ -35,21 +32,6 @@ TEST(BuildBeat, StepsKeepTheBeatWhateverTheyTake) {
         for (long at : c.idleAt)
             delays.push_back(beat.NextDelayMs(start + microseconds(at)));
         EXPECT_EQ(delays, c.delays);
-    }
-}
-
-// The Path column is the folder without the separator before the name.
-TEST(ListRowText, ThePathColumnDropsTheNameAndItsSeparator) {
-    const std::pair<const char*, const char*> paths[] = {
-        {"/data/se/jump.qsd", "/data/se"}, {"/jump.qsd", ""}, // a file in the root folder
-    };
-    for (const auto& [path, folder] : paths) {
-        ListRow row;
-        row.slot = 0;
-        row.path = path;
-        row.nameStart = row.path.rfind('/') + 1;
-        EXPECT_EQ(ListRowText(row, ColPath), folder) << path;
-        EXPECT_EQ(ListRowText(row, ColFilename), "jump.qsd") << path;
     }
 }
 

@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <windows.h>
 
@@ -16,6 +14,7 @@
 #include "platform/file_replace.h"
 #include "platform/file_time.h"
 #include "platform/member_files.h"
+#include "support/files.h"
 
 namespace {
 
@@ -23,20 +22,12 @@ namespace fs = std::filesystem;
 
 class WinPlatformTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = testing::TempDir() + "corvane-win-" + std::to_string(std::random_device{}());
-        ASSERT_TRUE(fs::create_directory(dir));
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
     std::string file(const std::string& name, const std::string& bytes) {
-        std::string p = dir + "\\" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
+        testsupport::writeFile(dir + "\\" + name, bytes);
+        return dir + "\\" + name;
     }
-    std::string dir;
+    testsupport::TempDir tmp;
+    const std::string dir = fs::path(tmp.path).make_preferred().string(); // with the system's separator
 };
 
 // Sets a file's last-write time to a local wall-clock time.
