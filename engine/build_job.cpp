@@ -21,20 +21,22 @@ constexpr uint32_t kMaxTocBytes = 16 + 8 * kMaxEntries;
 constexpr std::size_t kStampBytes = 4 * static_cast<std::size_t>(kMaxEntries);
 static_assert(sizeof(BuildJob) + kMaxTocBytes + kStampBytes <= kJobBlockSize,
               "the caller's block holds it all");
-// Data moves in pieces that stay in the processor's cache; one step still
-// copies up to a whole chunk, exactly as if it were read in one go.
-constexpr std::size_t kPieceSize = 512 * 1024;
-// Below this a member is cheaper to pass through the archive's stream buffer; above
-// it the kernel copy saves the second pass over the bytes.
+// Below this a member is cheaper to read into the archive's buffer; above it the
+// kernel copy saves the pass over the bytes.
 constexpr std::size_t kDirectCopyMin = 64 * 1024;
+static_assert(kOutputBufferSize <= kChunkSize && kDirectCopyMin < kOutputBufferSize,
+              "the output buffer lies in the copy buffer and holds a small member whole");
+
+// What may wait in the archive's buffer, for the message a failed write of it gives.
+constexpr uint32_t kHoldsMemberData = 1u << 0;
+constexpr uint32_t kHoldsPadding = 1u << 1;
+constexpr uint32_t kHoldsAttributes = 1u << 2;
 
 // Places of the files in the flush and close messages.
 enum FilePlace { kArchivePlace = 0, kHeaderPlace = 1, kLogPlace = 2, kMemberPlace = 3 };
 
 int g_useCount = 0;
 BuildJob* g_slot = nullptr;
-
-unsigned char g_zeros[64 * 1024];
 
 void putWord(BuildJob* job, uint32_t word, uint32_t value) {
     storeU32(reinterpret_cast<unsigned char*>(job->toc) + 4 * static_cast<std::size_t>(word), value);
@@ -52,42 +54,65 @@ uint32_t jobAlign(const BuildJob* job, uint32_t x) {
     return alignUp(x, job->alignment);
 }
 
-// Writes `count` zero bytes; returns how many were written.
-uint64_t writeZeros(std::FILE* f, uint64_t count) {
-    uint64_t done = 0;
-    while (done < count) {
-        std::size_t n =
-            count - done < sizeof g_zeros ? static_cast<std::size_t>(count - done) : sizeof g_zeros;
-        std::size_t w = engineFileOps().write(g_zeros, n, f);
-        done += w;
-        if (w < n) break;
+// Sends what waits in the archive's buffer to the archive; false when it fell short.
+// Those bytes are then lost; the message tells what they were: member data first,
+// said once per member, as a short write of it says at once.
+bool writeOut(BuildJob* job) {
+    const uint32_t fill = job->outputFill;
+    const uint32_t holds = job->outputHolds;
+    job->outputFill = 0;
+    job->outputHolds = 0;
+    if (fill == 0) return true;
+    const std::size_t w = engineFileOps().write(job->copyBuffer, fill, job->archiveFile);
+    if (w == fill) return true;
+    if (holds & kHoldsMemberData) {
+        if (job->lastBuffered > job->lossReported) {
+            job->lossReported = job->lastBuffered;
+            jobFault(job, "write error in bxa file.[1]\n");
+        }
+    } else if (holds & kHoldsAttributes) {
+        // The buffer starts with the table's first record waiting: see writeAttributeTable.
+        jobFault(job, "write error in bxa file[2]. ret = %d\n", static_cast<int>(w / kAttrRecordSize));
+    } else {
+        jobFault(job, "write error in bxa file[3]. ret = %d\n", static_cast<int>(w));
     }
-    return done;
+    return false;
 }
 
-// The archive stream holds member data in its buffer, so a failure of any later call
-// that writes the buffer out (a write, flush, seek or close) may be those bytes failing.
-// A full disk then says first what the user lost: member data, as a write of it that
-// fell short at once says. The call's own message follows.
-void archiveFault(BuildJob* job) {
-    if (!job->memberDataBuffered) return;
-    job->memberDataBuffered = 0;
-    jobFault(job, "write error in bxa file.[1]\n");
+// Room for at least `count` more bytes in the archive's buffer (count <= its size).
+void makeRoom(BuildJob* job, uint32_t count) {
+    if (kOutputBufferSize - job->outputFill < count) writeOut(job);
 }
 
-// A call on the archive that wrote its buffer out: what it held is on the disk now.
-void archiveWrittenOut(BuildJob* job) {
-    job->memberDataBuffered = 0;
+void putBytes(BuildJob* job, const void* bytes, uint32_t count, uint32_t kind) {
+    makeRoom(job, count);
+    std::memcpy(job->copyBuffer + job->outputFill, bytes, count);
+    job->outputFill += count;
+    job->outputHolds |= kind;
+}
+
+void putZeros(BuildJob* job, uint64_t count) {
+    while (count > 0) {
+        if (job->outputFill == kOutputBufferSize) writeOut(job);
+        const uint32_t n =
+            static_cast<uint32_t>(std::min<uint64_t>(count, kOutputBufferSize - job->outputFill));
+        std::memset(job->copyBuffer + job->outputFill, 0, n);
+        job->outputFill += n;
+        job->outputHolds |= kHoldsPadding;
+        count -= n;
+    }
+}
+
+// Member bytes that a read has just put at the buffer's end.
+void memberBytesPlaced(BuildJob* job, uint32_t count) {
+    if (count == 0) return;
+    job->outputFill += count;
+    job->outputHolds |= kHoldsMemberData;
+    job->lastBuffered = job->current + 1;
 }
 
 void padTo(BuildJob* job, uint32_t end) {
-    uint32_t aligned = jobAlign(job, end);
-    uint64_t want = aligned - end;
-    uint64_t written = writeZeros(job->archiveFile, want);
-    if (written < want) {
-        archiveFault(job);
-        jobFault(job, "write error in bxa file[3]. ret = %d\n", static_cast<int>(written));
-    }
+    putZeros(job, jobAlign(job, end) - end);
 }
 
 // The name a message gives the file at `place`: the job's own, never the path it was created under.
@@ -105,8 +130,9 @@ void placeName(const BuildJob* job, int place, char name[kNameBufferSize]) {
 // Closing writes out what the stream still buffers, so its result counts like a write.
 void closeStream(BuildJob* job, std::FILE*& f, int place) {
     if (!f) return;
+    // What still waits in the archive's buffer stays with the partial archive.
+    if (place == kArchivePlace) writeOut(job);
     if (engineFileOps().close(f) != 0) {
-        if (place == kArchivePlace) archiveFault(job);
         char name[kNameBufferSize];
         placeName(job, place, name);
         jobFault(job, "close error[%d]. %s\n", place, name);
@@ -116,11 +142,7 @@ void closeStream(BuildJob* job, std::FILE*& f, int place) {
 
 bool flushStream(BuildJob* job, std::FILE* f, int place) {
     if (!f) return true;
-    if (engineFileOps().flush(f) == 0) {
-        if (place == kArchivePlace) archiveWrittenOut(job);
-        return true;
-    }
-    if (place == kArchivePlace) archiveFault(job);
+    if (engineFileOps().flush(f) == 0) return true;
     char name[kNameBufferSize];
     placeName(job, place, name);
     jobFault(job, "flush error[%d]. %s\n", place, name);
@@ -134,7 +156,9 @@ void failJob(BuildJob* job) {
 
 // Creates an output under `path` when the caller gave one, else under its own `name`.
 std::FILE* createOutput(BuildJob* job, const char* name, const char* path, int place) {
-    std::FILE* f = engineFileOps().open(path ? path : name, "wb");
+    // The archive goes out through the job's own buffer; header and log, a line at a
+    // time, through the stream's.
+    std::FILE* f = engineFileOps().create(path ? path : name, place != kArchivePlace);
     if (!f) jobFault(job, "file open failed[%d]. %s\n", place, name);
     return f;
 }
@@ -154,6 +178,7 @@ void openStep(BuildJob* job) {
     char name[kNameBufferSize];
     archiveFileNameOf(job->archiveName, name);
     engineFileCacheOpen(&job->fileCache);
+    job->outputFill = job->outputHolds = job->lastBuffered = job->lossReported = job->probed = 0;
     job->archiveFile = createOutput(job, name, job->archivePath, kArchivePlace);
     if (!job->archiveFile) return failJob(job);
     uint32_t lastIndex = job->memberCount ? job->list[job->memberCount - 1].index : 0;
@@ -182,54 +207,82 @@ void openStep(BuildJob* job) {
     job->state = BuildJobState::Running;
 }
 
-// The member's length when the table has no size of its own: the end's position.
-long measureBySeeking(BuildJob* job, std::FILE* f) {
-    const EngineFileOps& ops = engineFileOps();
-    int rc = ops.seek(f, 0, SEEK_END);
-    long size = rc == 0 ? ops.tell(f) : -1;
-    if (rc == 0) rc = ops.seek(f, 0, SEEK_SET);
-    if (rc != 0 || size < 0) {
-        jobFault(job, "seek error[3]. ret = %d\n", rc != 0 ? rc : -1);
-        return 0;
+// Closes the member, which counts like any other file's close.
+void closeMember(BuildJob* job) {
+    if (job->memberFile == kNoMember) return;
+    const MemberHandle member = job->memberFile;
+    job->memberFile = kNoMember;
+    if (engineFileOps().closeMember(member) != 0) {
+        char name[kNameBufferSize];
+        placeName(job, kMemberPlace, name);
+        jobFault(job, "close error[%d]. %s\n", kMemberPlace, name);
     }
-    return size;
+}
+
+// A member opened on the caller's word (openSeen) is a regular file of the carried
+// length when a read of one byte more gives exactly that length; a small one is read
+// so, whole, straight into its place in the archive's buffer. Anything else (another
+// length, a failed read, an empty or large member) has the system say what it is.
+// False when it is no regular file; `probed` then counts no bytes.
+bool confirmSeenMember(BuildJob* job, uint32_t size) {
+    const EngineFileOps& ops = engineFileOps();
+    job->probed = 0;
+    long long got = -1;
+    if (size > 0 && size < kDirectCopyMin && size < job->chunkSize) {
+        makeRoom(job, size + 1);
+        got = ops.read(job->memberFile, job->copyBuffer + job->outputFill, size + 1);
+        if (got == size) {
+            job->probed = size;
+            return true;
+        }
+    }
+    platform::FileStatus status;
+    if (!ops.status(job->memberFile, &status)) return false;
+    // A regular file after all, grown or shrunk since it was seen: what was read stands.
+    if (got > 0) job->probed = static_cast<uint32_t>(std::min<long long>(got, size));
+    return true;
 }
 
 // Opens the current member; false when the build cannot go on.
 bool openMember(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     job->copied = 0;
+    job->probed = 0;
     BuildRecord& rec = job->list[job->current];
     trimControlTail(rec.path);
     // A member the caller has just looked at is not looked at again: its length and
-    // date are the ones carried, and the open asks the system nothing more.
+    // date are the ones carried, and its first read tells whether it is still the file seen.
     const MemberFacts* known = job->facts ? &job->facts[job->current] : nullptr;
-    std::FILE* f = known && ops.openChecked ? ops.openChecked(rec.path) : ops.open(rec.path, "rb");
-    if (!f) {
+    platform::FileStatus status;
+    const bool seen = known && ops.openSeen;
+    job->memberFile = seen ? ops.openSeen(rec.path) : ops.open(rec.path, &status);
+    if (job->memberFile != kNoMember && seen && !confirmSeenMember(job, known->size)) {
+        const int reason = errno;
+        ops.closeMember(job->memberFile);
+        job->memberFile = kNoMember;
+        errno = reason;
+    }
+    if (job->memberFile == kNoMember) {
         jobFault(job, "File open failed[3]. \"%s\"\n", rec.path);
         job->state = BuildJobState::Failed;
         return false;
     }
     // The length now is all that is copied, however the file changes meanwhile.
-    // (A carried length past what a signed 32-bit position holds fails the size check below.)
-    long size = known      ? static_cast<long>(std::min<uint32_t>(known->size, INT32_MAX))
-                : ops.size ? ops.size(f)
-                           : measureBySeeking(job, f);
-    if (size < 0) size = 0;
+    // (A length past what a signed 32-bit position holds fails the size check below.)
+    const uint64_t size = known ? known->size : std::min<uint64_t>(status.size, UINT32_MAX);
     // Refuse before writing a byte that the archive's 32-bit offsets could not describe.
-    uint64_t dataEnd = alignUp64(uint64_t{job->writeOffset} + static_cast<uint64_t>(size), job->alignment);
-    if (!archiveFits(archiveEnd(dataEnd, job->entryCount, job->alignment))) {
+    uint64_t dataEnd = alignUp64(uint64_t{job->writeOffset} + size, job->alignment);
+    if (size > INT32_MAX || !archiveFits(archiveEnd(dataEnd, job->entryCount, job->alignment))) {
         errno = 0; // no call failed: the message has no system reason
         jobFault(job, "archive too large[4]. \"%s\"\n", rec.path);
-        job->memberFile = f;
-        closeStream(job, job->memberFile, kMemberPlace);
+        job->probed = 0;
+        closeMember(job);
         job->state = BuildJobState::Failed;
         return false;
     }
-    job->memberFile = f;
     job->memberSize = static_cast<int32_t>(size);
     if (rec.index < kMaxEntries)
-        stampsOf(job)[rec.index] = known ? known->stamp : ops.lastWrite ? dosStampOf(ops.lastWrite(f)) : 0;
+        stampsOf(job)[rec.index] = known ? known->stamp : dosStampOf(status.lastWrite);
     writeMemberLine(job);
     return true;
 }
@@ -237,13 +290,10 @@ bool openMember(BuildJob* job) {
 void writeAttributeTable(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     // At the data's end, which is the file's end only when some member left bytes there.
+    // The buffer goes out first, so the table's first record starts it afresh.
+    writeOut(job);
     int rc = ops.seek(job->archiveFile, static_cast<long>(job->writeOffset), SEEK_SET);
-    if (rc != 0) {
-        archiveFault(job);
-        jobFault(job, "seek error[1]. ret = %d\n", rc);
-    } else {
-        archiveWrittenOut(job);
-    }
+    if (rc != 0) jobFault(job, "seek error[1]. ret = %d\n", rc);
     uint32_t r = 0;
     uint32_t used = 0;
     for (uint32_t i = 0; i < job->entryCount; ++i) {
@@ -262,11 +312,7 @@ void writeAttributeTable(BuildJob* job) {
             storeU32(record + 44, used < 2 * job->entryCount + 4 ? getWord(job, used) : 0);
             ++r;
         }
-        std::size_t w = ops.write(record, sizeof record, job->archiveFile);
-        if (w != sizeof record) {
-            archiveFault(job);
-            jobFault(job, "write error in bxa file[2]. ret = %d\n", static_cast<int>(w / sizeof record));
-        }
+        putBytes(job, record, sizeof record, kHoldsAttributes);
         job->attrSize += kAttrRecordSize;
     }
 }
@@ -281,11 +327,9 @@ void finishArchive(BuildJob* job) {
     uint32_t n = job->entryCount;
     putWord(job, 2 * n + 2, job->writeOffset);
     putWord(job, 2 * n + 3, job->attrSize);
+    writeOut(job);
     int rc = ops.seek(job->archiveFile, 0, SEEK_SET);
-    if (rc != 0) {
-        archiveFault(job);
-        jobFault(job, "seek error[0]. ret = %d\n", rc);
-    }
+    if (rc != 0) jobFault(job, "seek error[0]. ret = %d\n", rc);
     std::size_t w = ops.write(job->toc, job->tocSize, job->archiveFile);
     if (w < job->tocSize) jobFault(job, "write error[0]. ret = %d\n", static_cast<int>(w));
     // What the streams still hold must reach the disk before the build may call itself done.
@@ -298,42 +342,32 @@ void finishArchive(BuildJob* job) {
 void copyStep(BuildJob* job) {
     const EngineFileOps& ops = engineFileOps();
     if (job->current >= job->memberCount) return finishArchive(job);
-    if (!job->memberFile && !openMember(job)) return;
+    if (job->memberFile == kNoMember && !openMember(job)) return;
 
     std::size_t want = job->chunkSize;
     uint32_t left = static_cast<uint32_t>(job->memberSize) - job->copied;
     if (left < want) want = left;
-    std::size_t got = 0;
-    // The kernel copy writes behind the stream's buffer, which must be empty first.
-    if (ops.copy && want >= kDirectCopyMin && flushStream(job, job->archiveFile, kArchivePlace))
-        got = ops.copy(job->memberFile, job->archiveFile, want);
-    bool shortWrite = false;
-    int writeReason = 0; // the reads that follow a short write must not lose its reason
-    bool shortRead = false;
+    // Bytes the open already read lie at the buffer's end.
+    std::size_t got = std::min<std::size_t>(job->probed, want);
+    memberBytesPlaced(job, static_cast<uint32_t>(got));
+    job->probed = 0;
+    // The kernel copy writes behind the buffer, which must be out first.
+    if (ops.copy && want - got >= kDirectCopyMin && writeOut(job))
+        got += ops.copy(job->memberFile, job->archiveFile, want - got);
+    bool readFailed = false;
     while (got < want) {
-        std::size_t n = want - got < kPieceSize ? want - got : kPieceSize;
-        std::size_t r = ops.read(job->copyBuffer, n, job->memberFile);
-        if (r > 0) {
-            if (ops.write(job->copyBuffer, r, job->archiveFile) < r && !shortWrite) {
-                shortWrite = true;
-                writeReason = errno;
-            }
-            job->memberDataBuffered = 1;
-        }
-        got += r;
-        if (r < n) {
-            shortRead = true;
+        if (job->outputFill == kOutputBufferSize) writeOut(job);
+        const std::size_t n = std::min<std::size_t>(want - got, kOutputBufferSize - job->outputFill);
+        const long long r = ops.read(job->memberFile, job->copyBuffer + job->outputFill, n);
+        if (r < 0) {
+            readFailed = true;
             break;
         }
+        memberBytesPlaced(job, static_cast<uint32_t>(r));
+        got += static_cast<std::size_t>(r);
+        if (static_cast<std::size_t>(r) < n) break; // the member ends early: it has shrunk
     }
-    bool readFailed = shortRead && ops.error(job->memberFile);
     if (readFailed) jobFault(job, "read error in crs file.\n");
-    if (shortWrite) {
-        // Said once for this member: nothing of it is left to fail silently.
-        job->memberDataBuffered = 0;
-        errno = writeReason;
-        jobFault(job, "write error in bxa file.[1]\n");
-    }
     job->copied += static_cast<uint32_t>(got);
     if (!readFailed && got == job->chunkSize) return;
 
@@ -343,7 +377,7 @@ void copyStep(BuildJob* job) {
         putWord(job, 3 + 2 * rec.index, job->copied);
     }
     if (job->writeOffset != 0 && getWord(job, 2) == 0) putWord(job, 2, job->writeOffset);
-    closeStream(job, job->memberFile, kMemberPlace);
+    closeMember(job);
     uint32_t end = job->writeOffset + job->copied;
     padTo(job, end);
     job->writeOffset = jobAlign(job, end);
@@ -454,7 +488,7 @@ BuildJobState jobGetState(const BuildJob* job) {
 
 void jobClose(BuildJob* job) {
     if (job->state == BuildJobState::Created) return;
-    closeStream(job, job->memberFile, kMemberPlace);
+    closeMember(job);
     closeStream(job, job->archiveFile, kArchivePlace);
     closeStream(job, job->headerFile, kHeaderPlace);
     closeStream(job, job->logFile, kLogPlace);

@@ -28,6 +28,7 @@ struct MemberFacts {
 };
 
 constexpr uint32_t kChunkSize = 67108864; // most bytes copied by one step
+constexpr uint32_t kOutputBufferSize = 1u << 20;
 constexpr uint32_t kOutputHeader = 1u << 0;
 constexpr uint32_t kOutputLog = 1u << 1;
 // Context plus the largest table of contents (16 + 8 * 65535 bytes), with room to spare.
@@ -50,7 +51,7 @@ struct BuildJob {
     const char* headerName;
     const char* logName;
     const char* prefix;
-    std::FILE* memberFile;
+    MemberHandle memberFile; // kNoMember when none is open
     std::FILE* archiveFile;
     std::FILE* headerFile;
     std::FILE* logFile;
@@ -66,8 +67,14 @@ struct BuildJob {
     uint32_t errorCount;       // failed calls met so far, each one reported by a message
     EngineFileCache fileCache; // handles the file layer keeps open while the job runs
     uint32_t tocCleared;       // bytes of the table of contents known to be zero
-    // Member data waits in the archive's stream buffer that no flush has yet written out.
-    uint32_t memberDataBuffered;
+    // The archive's bytes wait in the first kOutputBufferSize bytes of the copy buffer
+    // (members are read straight into their place there) until it is full or the
+    // archive is positioned; then they go out in one write.
+    uint32_t outputFill;      // bytes waiting
+    uint32_t outputHolds;     // what kinds of bytes wait (member data, padding, attribute records)
+    uint32_t lastBuffered;    // list position + 1 of the last member whose data entered the buffer
+    uint32_t lossReported;    // list position + 1 of the last member whose lost data was reported
+    uint32_t probed;          // bytes of the current member read while it was opened
     const MemberFacts* facts; // the caller's, one per BuildList record; null: none
 };
 

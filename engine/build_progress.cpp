@@ -23,7 +23,7 @@ uint64_t BuildProgress::bytesDone(const BuildJob& job) const {
     // `current` already counts a member finished in this step while `copied` still
     // describes it, so only an open member adds its partial bytes, and never more
     // than the length it was expected to have.
-    if (at == last || job.memberFile == nullptr) return doneBefore_[at];
+    if (at == last || job.memberFile == kNoMember) return doneBefore_[at];
     return std::min(doneBefore_[at] + job.copied, doneBefore_[at + 1]);
 }
 

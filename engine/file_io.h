@@ -6,25 +6,31 @@
 
 #include "platform/member_files.h"
 
+using MemberHandle = platform::MemberHandle;
+using platform::kNoMember;
+
 struct EngineFileOps {
-    std::FILE* (*open)(const char* path, const char* mode);
+    // Outputs, as streams of the C library. `buffered`: the stream keeps a large buffer
+    // of its own; otherwise every write goes to the system as it comes (the archive
+    // has the engine's buffer in front of it).
+    std::FILE* (*create)(const char* path, bool buffered);
     int (*close)(std::FILE* f);
-    std::size_t (*read)(void* buf, std::size_t size, std::FILE* f);
     std::size_t (*write)(const void* buf, std::size_t size, std::FILE* f);
-    long (*tell)(std::FILE* f);
     int (*seek)(std::FILE* f, long offset, int whence);
     int (*flush)(std::FILE* f);
-    int (*error)(std::FILE* f);
-    // Length and last-write time (seconds since the epoch) of an open file; negative when unknown.
-    long (*size)(std::FILE* f);
-    long long (*lastWrite)(std::FILE* f);
+    // Members: opened with their length and last-write time, read in pieces, closed.
+    MemberHandle (*open)(const char* path, platform::FileStatus* status);
+    // Optional fast path: opens a member whose length and date the caller carried
+    // (jobSetMemberFacts) without asking the system about it; the job then asks
+    // `status` whenever the member's first read does not prove it. Null: open.
+    MemberHandle (*openSeen)(const char* path);
+    bool (*status)(MemberHandle member, platform::FileStatus* status);
+    long long (*read)(MemberHandle member, void* buf, std::size_t size); // -1 on failure
+    int (*closeMember)(MemberHandle member);
     // Optional fast path: moves up to `size` bytes from the read position of `from`
     // to the write position of `to` and returns how many were moved. Whatever it
     // leaves undone goes through read and write, which also report the faults.
-    std::size_t (*copy)(std::FILE* from, std::FILE* to, std::size_t size);
-    // Optional fast path: opens for reading a member whose length and date the caller
-    // carried (jobSetMemberFacts), without asking the system about it again. Null: open.
-    std::FILE* (*openChecked)(const char* path);
+    std::size_t (*copy)(MemberHandle from, std::FILE* to, std::size_t size);
 };
 
 // What the plain implementations keep open between the members of one build to

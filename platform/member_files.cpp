@@ -107,6 +107,27 @@ long long spliceCopy(int in, int out, std::size_t size) {
     return done;
 }
 
+// Descriptors are kept one above their number, so that the zero of a cleared job
+// block stands for no member rather than for standard input.
+MemberHandle handleOf(int fd) {
+    return static_cast<MemberHandle>(fd) + 1;
+}
+int fdOf(MemberHandle member) {
+    return static_cast<int>(member - 1);
+}
+
+bool statusOfFd(int fd, FileStatus* status) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    status->size = static_cast<uint64_t>(st.st_size);
+    status->lastWrite = static_cast<int64_t>(st.st_mtime);
+    return true;
+}
+
 } // namespace
 
 void openMemberFileCache(MemberFileCache* cache) {
@@ -127,37 +148,42 @@ void closeMemberFileCache(MemberFileCache* cache) {
     if (g_cache == cache) g_cache = nullptr;
 }
 
-// The type is asked again at the open: a FIFO or device put in the member's place since
-// the caller looked would otherwise give an empty member or endless zeros without a word.
-std::FILE* openCheckedMemberFile(const char* path) {
-    FileStatus ignored;
-    return openMemberFile(path, &ignored);
-}
-
-std::FILE* openMemberFile(const char* path, FileStatus* status) {
+// Reads of a regular file never wait, flag or not, so O_NONBLOCK stays: clearing it
+// would cost every member a system call. The kernel copy clears it (copyInKernel).
+MemberHandle openSeenMemberFile(const char* path) {
     int fd;
     do {
         fd = openInFolder(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        int reason = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
+    return fd < 0 ? kNoMember : handleOf(fd);
+}
+
+MemberHandle openMemberFile(const char* path, FileStatus* status) {
+    const MemberHandle member = openSeenMemberFile(path);
+    if (member == kNoMember) return kNoMember;
+    if (!statusOfFd(fdOf(member), status)) {
+        const int reason = errno;
+        ::close(fdOf(member));
         errno = reason;
-        return nullptr;
+        return kNoMember;
     }
-    // Reads of a regular file never wait, flag or not, so it stays: clearing it would
-    // cost every member a system call. The kernel copy clears it (copyInKernel).
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (!f) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::setvbuf(f, nullptr, _IONBF, 0);
-    status->size = static_cast<uint64_t>(st.st_size);
-    status->lastWrite = static_cast<int64_t>(st.st_mtime);
-    return f;
+    return member;
+}
+
+bool memberFileStatus(MemberHandle member, FileStatus* status) {
+    return statusOfFd(fdOf(member), status);
+}
+
+long long readMemberFile(MemberHandle member, void* buffer, std::size_t size) {
+    ssize_t n;
+    do {
+        n = ::read(fdOf(member), buffer, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+int closeMemberFile(MemberHandle member) {
+    return ::close(fdOf(member)) == 0 ? 0 : EOF;
 }
 
 std::FILE* createOutputFile(const char* path) {
@@ -182,20 +208,9 @@ std::FILE* createOutputFile(const char* path) {
     return f;
 }
 
-bool openFileStatus(std::FILE* f, FileStatus* out) {
-    struct stat st {};
-    if (::fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
-    out->size = static_cast<uint64_t>(st.st_size);
-    out->lastWrite = static_cast<int64_t>(st.st_mtime);
-    return true;
-}
-
-std::size_t copyInKernel(std::FILE* from, std::FILE* to, std::size_t size) {
+std::size_t copyInKernel(MemberHandle from, std::FILE* to, std::size_t size) {
     if (std::fflush(to) != 0) return 0;
-    int in = fileno(from), out = fileno(to);
+    int in = fdOf(from), out = fileno(to);
     // The member was opened without waiting; the pipe copy should read it plainly. Of
     // the flags this call can change, the descriptor has only that one.
     ::fcntl(in, F_SETFL, 0);

@@ -1,8 +1,6 @@
 #include "platform/member_files.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 
 #include "platform/win/epoch_seconds.h"
@@ -52,12 +50,12 @@ void openMemberFileCache(MemberFileCache* cache) {
 void closeMemberFileCache(MemberFileCache*) {}
 
 // The plain open asks nothing the system does not hand over with the handle anyway.
-std::FILE* openCheckedMemberFile(const char* path) {
+MemberHandle openSeenMemberFile(const char* path) {
     FileStatus ignored;
     return openMemberFile(path, &ignored);
 }
 
-std::FILE* openMemberFile(const char* path, FileStatus* status) {
+MemberHandle openMemberFile(const char* path, FileStatus* status) {
     // Others may go on reading and writing a member while it is packed, as with the C
     // library's own open; only the list of files asks for the file to itself.
     HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -67,38 +65,49 @@ std::FILE* openMemberFile(const char* path, FileStatus* status) {
         DWORD attributes = ::GetFileAttributesA(path);
         bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
         errno = folder ? EISDIR : errnoOf(error);
-        return nullptr;
+        return kNoMember;
     }
-    // A pipe or a device opens too, but is no member.
-    if (::GetFileType(h) != FILE_TYPE_DISK || !statusOf(h, status)) {
+    const MemberHandle member = reinterpret_cast<MemberHandle>(h);
+    if (!memberFileStatus(member, status)) {
         ::CloseHandle(h);
         errno = EINVAL;
-        return nullptr;
+        return kNoMember;
     }
-    int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        ::CloseHandle(h);
-        errno = EMFILE;
-        return nullptr;
+    return member;
+}
+
+// A pipe or a device opens too, but is no member.
+bool memberFileStatus(MemberHandle member, FileStatus* status) {
+    HANDLE h = reinterpret_cast<HANDLE>(member);
+    if (::GetFileType(h) != FILE_TYPE_DISK || !statusOf(h, status)) {
+        errno = EINVAL;
+        return false;
     }
-    std::FILE* f = ::_fdopen(fd, "rb");
-    if (!f) {
-        ::_close(fd);
-        return nullptr;
+    return true;
+}
+
+long long readMemberFile(MemberHandle member, void* buffer, std::size_t size) {
+    // One call reads at most what a DWORD counts; the caller reads again for the rest.
+    const DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (!::ReadFile(reinterpret_cast<HANDLE>(member), buffer, want, &got, nullptr)) {
+        errno = EIO;
+        return -1;
     }
-    std::setvbuf(f, nullptr, _IONBF, 0);
-    return f;
+    return got;
+}
+
+int closeMemberFile(MemberHandle member) {
+    if (::CloseHandle(reinterpret_cast<HANDLE>(member))) return 0;
+    errno = EIO;
+    return EOF;
 }
 
 std::FILE* createOutputFile(const char* path) {
     return std::fopen(path, "wb");
 }
 
-bool openFileStatus(std::FILE* f, FileStatus* out) {
-    return statusOf(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(f))), out);
-}
-
-std::size_t copyInKernel(std::FILE*, std::FILE*, std::size_t) {
+std::size_t copyInKernel(MemberHandle, std::FILE*, std::size_t) {
     return 0;
 }
 

@@ -47,7 +47,15 @@ TEST_P(RefusedMember, FailsAtOnceWithItsReason) {
     if (kind == "fifo" && !testsupport::makeFifo(path)) GTEST_SKIP() << "no FIFOs on this system";
     platform::FileStatus st;
     errno = 0;
-    EXPECT_EQ(platform::openMemberFile(path.c_str(), &st), nullptr);
+    EXPECT_EQ(platform::openMemberFile(path.c_str(), &st), platform::kNoMember);
+    EXPECT_EQ(errno, GetParam().expectedErrno);
+    // Opened on the caller's word, it still opens without waiting, and its status refuses it.
+    errno = 0;
+    const platform::MemberHandle seen = platform::openSeenMemberFile(path.c_str());
+    if (seen != platform::kNoMember) {
+        EXPECT_FALSE(platform::memberFileStatus(seen, &st));
+        platform::closeMemberFile(seen);
+    }
     EXPECT_EQ(errno, GetParam().expectedErrno);
 }
 
@@ -67,13 +75,14 @@ TEST_F(MemberFilesTest, EveryOpenReachesItsOwnFileAndDate) {
             std::string path = file(name, std::string(name) + (cached ? "+" : ""));
             fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(49));
             platform::FileStatus st, listed;
-            std::FILE* f = platform::openMemberFile(path.c_str(), &st);
-            ASSERT_NE(f, nullptr) << name;
+            platform::MemberHandle m = platform::openMemberFile(path.c_str(), &st);
+            ASSERT_NE(m, platform::kNoMember) << name;
             char buf[32] = {};
-            std::size_t n = std::fread(buf, 1, sizeof buf, f);
-            std::fclose(f);
-            EXPECT_EQ(std::string(buf, n), readAll(path)) << name;
-            EXPECT_EQ(st.size, n) << name;
+            long long n = platform::readMemberFile(m, buf, sizeof buf);
+            EXPECT_EQ(platform::closeMemberFile(m), 0);
+            ASSERT_GE(n, 0) << name;
+            EXPECT_EQ(std::string(buf, static_cast<std::size_t>(n)), readAll(path)) << name;
+            EXPECT_EQ(st.size, static_cast<uint64_t>(n)) << name;
             ASSERT_TRUE(platform::readOpenedFileStatus(path.c_str(), &listed));
             EXPECT_EQ(st.lastWrite, listed.lastWrite) << name;
         }
@@ -96,16 +105,16 @@ TEST_F(MemberFilesTest, OutputStartsEmptyWhetherOrNotItExisted) {
     EXPECT_EQ(errno, ENOENT);
 }
 
-// Whatever share the kernel copy takes, the rest goes through the streams, and the
-// archive must hold the buffered bytes before it, the member, and what follows.
+// Whatever share the kernel copy takes, the rest goes through plain reads and writes,
+// and the archive must hold the bytes before it, the member, and what follows.
 TEST_F(MemberFilesTest, KernelCopyAndStreamsTogetherKeepTheOrder) {
     const std::string data = testsupport::content(300 * 1024 + 7, 5);
     std::string member = file("a/member", data);
     platform::openMemberFileCache(&cache);
     platform::FileStatus st;
-    std::FILE* in = platform::openMemberFile(member.c_str(), &st);
+    platform::MemberHandle in = platform::openMemberFile(member.c_str(), &st);
     std::FILE* out = platform::createOutputFile((dir / "out").string().c_str());
-    ASSERT_NE(in, nullptr);
+    ASSERT_NE(in, platform::kNoMember);
     ASSERT_NE(out, nullptr);
     std::fputs("head", out);
     for (int round = 0; round < 2; ++round) {
@@ -113,11 +122,12 @@ TEST_F(MemberFilesTest, KernelCopyAndStreamsTogetherKeepTheOrder) {
         std::size_t moved = platform::copyInKernel(in, out, want);
         ASSERT_LE(moved, want);
         std::string rest(want - moved, '\0');
-        ASSERT_EQ(std::fread(rest.data(), 1, rest.size(), in), rest.size());
+        ASSERT_EQ(platform::readMemberFile(in, rest.data(), rest.size()),
+                  static_cast<long long>(rest.size()));
         ASSERT_EQ(std::fwrite(rest.data(), 1, rest.size(), out), rest.size());
     }
     std::fputs("tail", out);
-    std::fclose(in);
+    platform::closeMemberFile(in);
     ASSERT_EQ(std::fclose(out), 0);
     EXPECT_TRUE(readAll(dir / "out") == "head" + data + "tail");
 }

@@ -73,9 +73,9 @@ TEST_P(DosStampTest, LastWriteComesBackAsLocalDosTime) {
     EXPECT_EQ(lt.second, c.second);
 
     // A build dates a member by the time it read when it opened it: the same stamp.
-    std::FILE* f = platform::openMemberFile(p.c_str(), &st);
-    ASSERT_NE(f, nullptr);
-    std::fclose(f);
+    platform::MemberHandle m = platform::openMemberFile(p.c_str(), &st);
+    ASSERT_NE(m, platform::kNoMember);
+    platform::closeMemberFile(m);
     EXPECT_EQ(dosStampOf(st.lastWrite), static_cast<uint32_t>(date) << 16 | time);
 }
 
@@ -123,16 +123,16 @@ TEST_P(MemberShareTest, BuildOpensWhatOthersShare) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     platform::FileStatus st;
     errno = 0;
-    std::FILE* f = platform::openMemberFile(p.c_str(), &st);
+    platform::MemberHandle m = platform::openMemberFile(p.c_str(), &st);
     ::CloseHandle(held);
-    EXPECT_EQ(f != nullptr, c.memberOpens);
-    if (!f) {
+    EXPECT_EQ(m != platform::kNoMember, c.memberOpens);
+    if (m == platform::kNoMember) {
         EXPECT_EQ(errno, EACCES);
         return;
     }
     EXPECT_EQ(st.size, 4u);
     EXPECT_FALSE(platform::readOpenedFileStatus(p.c_str(), &st));
-    std::fclose(f);
+    platform::closeMemberFile(m);
     EXPECT_TRUE(platform::readOpenedFileStatus(p.c_str(), &st));
 }
 
