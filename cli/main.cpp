@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/concurrent_check.h"
 #include "cli/fileid_check.h"
 #include "cli/members.h"
 #include "cli/output_checks.h"
@@ -41,6 +42,85 @@ int checkError(const std::string& message) {
     return kExitUsage;
 }
 
+// The list file's identity, when it is a file: the outputs must not replace it.
+bool listIdentity(const PackOptions& options, FileIdentity* out) {
+    platform::FileLookup lookup;
+    platform::FileFacts list;
+    std::string why;
+    if (!options.hasList || options.listFile == "-" || !lookup.find(options.listFile, &list, &why))
+        return false;
+    *out = FileIdentity{list.device, list.id};
+    return true;
+}
+
+// Everything bxa must know of the member files before its outputs may replace
+// anything: each one exists as a readable regular file, none is an output, and the
+// archive they make fits. Fills the outputs' targets.
+bool checkMembers(const PackOptions& options, PackMembers& members, PackOutputs* outputs,
+                  std::string* error) {
+    // Only members that are one of the existing outputs can stop the build here:
+    // they alone are kept for the output check, not the identity of every member.
+    std::vector<PackMembers::Match> matches;
+    if (!members.check(existingOutputs(*outputs), &matches, error)) return false;
+    std::vector<FileIdentity> inputs;
+    for (const PackMembers::Match& m : matches)
+        inputs.push_back(m.file);
+    if (FileIdentity list; listIdentity(options, &list)) inputs.push_back(list);
+    auto labelOf = [&](std::size_t k) {
+        if (k >= matches.size()) return "the list file " + options.listFile;
+        return members.where(matches[k].index) + " (" + members.store().GetEntryPath(matches[k].index) + ")";
+    };
+    if (!checkOutputs(outputs, inputs, labelOf, error)) return false;
+    const std::vector<uint64_t>& sizes = members.sizes();
+    uint64_t length =
+        archiveLength(sizes.data(), sizes.size(), members.store().GetEntryEnd(), options.alignment);
+    if (!archiveFits(length)) {
+        *error = outputs->archive.name + ": the archive would take " + std::to_string(length) +
+                 " bytes; it must stay below 2 GiB";
+        return false;
+    }
+    return true;
+}
+
+// The FileID problems, as lines for standard error; false with `error` set when
+// --strict makes them a refusal.
+bool fileIdNotices(const PackOptions& options, PackMembers& members, std::vector<std::string>* notices,
+                   std::string* error) {
+    const std::vector<std::string> problems = checkFileIds(options, members);
+    for (const std::string& p : problems)
+        notices->push_back(std::string("bxa: ") + (options.strict ? "" : "warning: ") + p + "\n");
+    if (options.strict && !problems.empty()) {
+        *error = "--strict: not building " + outputNamesOf(options).archive.name + " with these FileIDs";
+        return false;
+    }
+    return true;
+}
+
+// Two passes over tens of thousands of member files, the check and the build, can
+// overlap: the build writes only temporaries until the check has passed. Not when a
+// progress line wants every length first, nor when the build must trim a path in the
+// very entry table the check reads.
+bool canCheckAlongside(const PackOptions& options, const PackMembers& members) {
+    return !progressDrawn(options) && !members.hasControlTails();
+}
+
+// The pack with the member check beside the build. Whatever else could refuse it is
+// checked first; on any refusal the ordinary order of checks runs instead
+// (kMembersRefused), so the message is the one it would have been.
+int packAlongside(const PackOptions& options, PackMembers& members, PackOutputs& outputs) {
+    std::vector<FileIdentity> inputs;
+    if (FileIdentity list; listIdentity(options, &list)) inputs.push_back(list);
+    PackOutputs checked = outputs;
+    std::string error;
+    auto labelOf = [&](std::size_t) { return "the list file " + options.listFile; };
+    if (!checkOutputs(&checked, inputs, labelOf, &error)) return kMembersRefused;
+    std::vector<std::string> notices;
+    if (!fileIdNotices(options, members, &notices, &error)) return kMembersRefused;
+    ConcurrentMemberCheck alongside(members, existingOutputs(outputs), options.alignment);
+    platform::returnFreedMemory();
+    return runPack(options, members, checked, &alongside, notices);
+}
+
 int pack(const std::vector<std::string>& args) {
     PackOptions options;
     std::string error;
@@ -59,40 +139,18 @@ int pack(const std::vector<std::string>& args) {
     if (!parsed) return checkError(error);
     if (members.count() == 0) return checkError(options.listFile + ": the list names no member");
     PackOutputs outputs = outputNamesOf(options);
-    {
-        // Only members that are one of the existing outputs can stop the build here:
-        // they alone are kept for the output check, not the identity of every member.
-        std::vector<PackMembers::Match> matches;
-        if (!members.check(existingOutputs(outputs), &matches, &error)) return checkError(error);
-        std::vector<FileIdentity> inputs;
-        for (const PackMembers::Match& m : matches)
-            inputs.push_back(m.file);
-        platform::FileLookup lookup;
-        platform::FileFacts list;
-        std::string why;
-        if (options.hasList && options.listFile != "-" && lookup.find(options.listFile, &list, &why))
-            inputs.push_back({list.device, list.id});
-        auto labelOf = [&](std::size_t k) {
-            if (k >= matches.size()) return "the list file " + options.listFile;
-            return members.where(matches[k].index) + " (" + members.store().GetEntryPath(matches[k].index) +
-                   ")";
-        };
-        if (!checkOutputs(&outputs, inputs, labelOf, &error)) return checkError(error);
+    if (canCheckAlongside(options, members)) {
+        const int status = packAlongside(options, members, outputs);
+        if (status != kMembersRefused) return status;
+        // Refused by the check beside the build: the ordinary one names the problem.
     }
-    const std::vector<uint64_t>& sizes = members.sizes();
-    uint64_t length =
-        archiveLength(sizes.data(), sizes.size(), members.store().GetEntryEnd(), options.alignment);
-    if (!archiveFits(length))
-        return checkError(outputs.archive.name + ": the archive would take " + std::to_string(length) +
-                          " bytes; it must stay below 2 GiB");
+    if (!checkMembers(options, members, &outputs, &error)) return checkError(error);
     members.forgetCheckDetails();
-    {
-        const std::vector<std::string> idProblems = checkFileIds(options, members);
-        for (const std::string& p : idProblems)
-            std::fprintf(stderr, "bxa: %s%s\n", options.strict ? "" : "warning: ", p.c_str());
-        if (options.strict && !idProblems.empty())
-            return checkError("--strict: not building " + outputs.archive.name + " with these FileIDs");
-    }
+    std::vector<std::string> notices;
+    const bool idsPass = fileIdNotices(options, members, &notices, &error);
+    for (const std::string& n : notices)
+        std::fputs(n.c_str(), stderr);
+    if (!idsPass) return checkError(error);
     // What the checks needed of tens of thousands of members is not kept through the build.
     platform::returnFreedMemory();
     return runPack(options, members, outputs);

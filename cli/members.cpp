@@ -96,6 +96,8 @@ bool PackMembers::take(uint32_t index, const std::string& path, uint32_t line, c
     if (!store_->RegisterEntry(path.c_str(), index))
         return fail(error, where + ": " + path,
                     "cannot register the member at index " + std::to_string(index));
+    const unsigned char last = path.empty() ? 0 : static_cast<unsigned char>(path.back());
+    if (last >= 0x01 && last <= 0x1F) controlTails_ = true;
     if (lineOf_.empty()) lineOf_.resize(kSlotCount);
     lineOf_[index] = line;
     ++count_;
@@ -133,6 +135,36 @@ bool PackMembers::fromArguments(const std::vector<std::string>& files, std::stri
     return true;
 }
 
+std::string PackMembers::lookAt(platform::FileLookup& lookup, uint32_t index,
+                                platform::FileFacts* facts) const {
+    // The engine drops one trailing control byte before it opens a member, so that
+    // is the name that has to exist.
+    const char* path = store_->GetEntryPath(index);
+    char opened[kPathSize];
+    const size_t length = strnlen(path, kPathSize - 1);
+    std::memcpy(opened, path, length);
+    opened[length] = '\0';
+    trimControlTail(opened);
+    if (opened[0] == '\0') return "empty path";
+    std::string reason;
+    if (!lookup.find(opened, facts, &reason)) return reason;
+    if (facts->kind == platform::FileFacts::Kind::Folder) return "is a folder, not a file";
+    if (facts->kind != platform::FileFacts::Kind::Regular) return "not a regular file";
+    if (!facts->readable) return facts->whyUnreadable;
+    return {};
+}
+
+MemberFacts PackMembers::factsOf(const platform::FileFacts& facts, StampCache* stamps) {
+    // Members written in one go share their last-write second: its local date is
+    // worked out once for all of them.
+    if (facts.lastWrite != stamps->time) {
+        stamps->time = facts.lastWrite;
+        stamps->stamp = dosStampOf(facts.lastWrite);
+    }
+    return MemberFacts{facts.size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(facts.size),
+                       stamps->stamp};
+}
+
 void PackMembers::forgetCheckDetails() {
     std::vector<uint64_t>().swap(sizes_);
     std::vector<uint32_t>().swap(lineOf_);
@@ -158,35 +190,12 @@ bool PackMembers::check(const std::vector<FileIdentity>& watched, std::vector<Ma
     matches->clear();
 
     platform::FileLookup lookup;
-    // Members written in one go share their last-write second: its local date is
-    // worked out once for all of them.
-    long long lastTime = -1;
-    uint32_t lastStamp = 0;
-    char opened[kPathSize];
+    StampCache stamps;
     for (uint32_t index : order) {
-        const char* path = store_->GetEntryPath(index);
-        // The engine drops one trailing control byte before it opens a member, so that
-        // is the name that has to exist.
-        const size_t length = strnlen(path, kPathSize - 1);
-        std::memcpy(opened, path, length);
-        opened[length] = '\0';
-        trimControlTail(opened);
-        auto where = [&] { return this->where(index) + ": " + path; };
-        if (opened[0] == '\0') return fail(error, where(), "empty path");
         platform::FileFacts facts;
-        std::string reason;
-        if (!lookup.find(opened, &facts, &reason)) return fail(error, where(), reason);
-        if (facts.kind == platform::FileFacts::Kind::Folder)
-            return fail(error, where(), "is a folder, not a file");
-        if (facts.kind != platform::FileFacts::Kind::Regular)
-            return fail(error, where(), "not a regular file");
-        if (!facts.readable) return fail(error, where(), facts.whyUnreadable);
-        if (facts.lastWrite != lastTime) {
-            lastTime = facts.lastWrite;
-            lastStamp = dosStampOf(lastTime);
-        }
-        facts_[index] =
-            MemberFacts{facts.size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(facts.size), lastStamp};
+        std::string reason = lookAt(lookup, index, &facts);
+        if (!reason.empty()) return fail(error, where(index) + ": " + store_->GetEntryPath(index), reason);
+        facts_[index] = factsOf(facts, &stamps);
         sizes_[index] = facts.size;
         for (const FileIdentity& w : watched) {
             if (w.device == facts.device && w.inode == facts.id) {

@@ -7,6 +7,7 @@
 
 #include "cli/output_checks.h"
 #include "engine/build_job.h"
+#include "platform/file_access.h"
 #include "platform/memory.h"
 
 class ProjectStore;
@@ -65,6 +66,22 @@ class PackMembers {
     const std::vector<MemberFacts>& facts() const { return facts_; }
     // The full lengths, in the same order: facts() holds them cut to 32 bits.
     const std::vector<uint64_t>& sizes() const { return sizes_; }
+    // Whether some member's path ends in a control byte, which the build drops in place.
+    bool hasControlTails() const { return controlTails_; }
+
+    // The parts of check() for one member at a time, for a check that runs beside the
+    // build (cli/concurrent_check.h). lookAt: empty when the member at `index` passes,
+    // else why not. factsOf: what the build carries of a member that passed.
+    struct StampCache {
+        long long time = -1;
+        uint32_t stamp = 0;
+    };
+    std::string lookAt(platform::FileLookup& lookup, uint32_t index, platform::FileFacts* facts) const;
+    static MemberFacts factsOf(const platform::FileFacts& facts, StampCache* stamps);
+    // Room for the facts of every member, filled by whoever checks them (facts() then
+    // holds them in index order).
+    std::vector<MemberFacts>& factsToFill() { return facts_; }
+
     // Frees what only the checks needed: the full lengths and where each member was
     // named. where() then knows no line.
     void forgetCheckDetails();
@@ -79,6 +96,7 @@ class PackMembers {
     std::string listName_;
     std::vector<uint32_t> lineOf_; // by index: the list line or argument number that named it
     uint32_t count_ = 0;
+    bool controlTails_ = false;
     std::vector<MemberFacts> facts_;
     std::vector<uint64_t> sizes_;
 };

@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "cli/concurrent_check.h"
 #include "cli/progress.h"
 #include "cli/staged_outputs.h"
 #include "engine/build_job.h"
@@ -16,8 +17,13 @@
 
 namespace {
 
-BuildJobState runJob(BuildJob* job, ProgressLine* progress) {
+BuildJobState runJob(BuildJob* job, ProgressLine* progress, ConcurrentMemberCheck* alongside) {
     for (;;) {
+        // A member is opened only once the check beside the build has looked at it;
+        // when that check fails, the build stops where it is.
+        if (alongside && jobGetState(job) == BuildJobState::Running && job->memberFile == kNoMember &&
+            job->current < job->memberCount && !alongside->waitFor(job->current))
+            return BuildJobState::Failed;
         jobExecute();
         BuildJobState state = jobGetState(job);
         // Created would never advance; treat anything but the working states as the end.
@@ -26,19 +32,27 @@ BuildJobState runJob(BuildJob* job, ProgressLine* progress) {
     }
 }
 
+struct MessageSink {
+    ProgressLine* progress = nullptr; // the line on show, if any, erased first
+    // While the member check beside the build has not passed, messages wait here: a
+    // refusal is all that is said then.
+    std::vector<std::string>* held = nullptr;
+};
+
 // The engine's messages go to standard error, with the system's reason when the failed
 // call left one; standard output carries nothing of a build.
-// `context` points at the progress line on show, if any, which is erased first.
 void messageToStderr(const char* text, void* context) {
     int reason = errno;
-    if (ProgressLine* progress = *static_cast<ProgressLine**>(context)) progress->finish();
+    MessageSink* sink = static_cast<MessageSink*>(context);
+    if (sink->progress) sink->progress->finish();
     std::string line(text);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
-    if (reason != 0)
-        std::fprintf(stderr, "bxa: %s (%s)\n", line.c_str(), std::strerror(reason));
+    line = "bxa: " + line + (reason != 0 ? std::string(" (") + std::strerror(reason) + ")" : "") + "\n";
+    if (sink->held && std::strncmp(text, "not enough memory.", 18) != 0)
+        sink->held->push_back(line);
     else
-        std::fprintf(stderr, "bxa: %s\n", line.c_str());
+        std::fputs(line.c_str(), stderr);
     // The engine ends the process with status 0 right after this message; a build
     // that never ran must neither leave files behind nor pass for a success.
     if (std::strncmp(text, "not enough memory.", 18) == 0) StagedOutputs::abandon(1);
@@ -46,7 +60,12 @@ void messageToStderr(const char* text, void* context) {
 
 } // namespace
 
-int runPack(const PackOptions& options, PackMembers& members, const PackOutputs& outputs) {
+bool progressDrawn(const PackOptions& options) {
+    return !options.quiet && platform::isTerminal(stderr);
+}
+
+int runPack(const PackOptions& options, PackMembers& members, const PackOutputs& outputs,
+            ConcurrentMemberCheck* alongside, const std::vector<std::string>& notices) {
     ProjectStore* store = &members.store();
     store->SetHeaderNameMode(options.nameMode);
     store->SetAlignment(options.alignment);
@@ -72,8 +91,10 @@ int runPack(const PackOptions& options, PackMembers& members, const PackOutputs&
         return 1;
     }
     engineSetStdoutMessages(false);
-    ProgressLine* shownProgress = nullptr;
-    engineSetMessageHook(messageToStderr, &shownProgress);
+    std::vector<std::string> held;
+    MessageSink sink;
+    if (alongside) sink.held = &held;
+    engineSetMessageHook(messageToStderr, &sink);
     engineInit();
     int status = 1;
     BuildJob* job = jobCreate(options.archive.c_str(), block, kJobBlockSize);
@@ -89,19 +110,34 @@ int runPack(const PackOptions& options, PackMembers& members, const PackOutputs&
             std::fprintf(stderr, "bxa: the build job could not be started\n");
         } else {
             // The sizes are wanted only for a line that is drawn.
-            const bool drawn = !options.quiet && platform::isTerminal(stderr);
+            const bool drawn = progressDrawn(options);
             std::vector<uint64_t> sizes;
             if (drawn)
                 for (const MemberFacts& f : members.facts())
                     sizes.push_back(f.size);
             ProgressLine progress(drawn, stderr, sizes);
-            shownProgress = &progress;
-            BuildJobState state = runJob(job, &progress);
+            sink.progress = &progress;
+            if (alongside) alongside->start();
+            BuildJobState state = runJob(job, &progress, alongside);
             progress.finish();
-            shownProgress = nullptr;
+            sink.progress = nullptr;
             jobClose(job);
+            if (alongside && !alongside->finish()) {
+                staged.discard();
+                status = kMembersRefused;
+                state = BuildJobState::Failed;
+            }
+            sink.held = nullptr;
+            if (status != kMembersRefused) {
+                for (const std::string& n : notices)
+                    std::fputs(n.c_str(), stderr);
+                for (const std::string& h : held)
+                    std::fputs(h.c_str(), stderr);
+            }
             // A build is clean only when nothing failed, down to the last close.
-            if (state == BuildJobState::Done && jobGetErrorCount(job) == 0) {
+            if (status == kMembersRefused) {
+                // Reported by the caller.
+            } else if (state == BuildJobState::Done && jobGetErrorCount(job) == 0) {
                 if (staged.commit(&error))
                     status = 0;
                 else
