@@ -7,11 +7,24 @@
 
 namespace {
 
-ListRow MakeFileRow(uint32_t slot, const char* path, const platform::FileStatus& st) {
+// Files copied or written together share their last-write second: its local time is
+// worked out once for all of them, not once per row of tens of thousands.
+struct LocalTimeCache {
+    int64_t seconds = -1;
+    bool ok = false;
+    platform::LocalTime time;
+};
+
+ListRow MakeFileRow(uint32_t slot, const char* path, const platform::FileStatus& st, LocalTimeCache* dates) {
     ListRow row;
     row.slot = slot;
     row.size = static_cast<uint32_t>(st.size);
-    row.hasDate = platform::toLocalTime(st.lastWrite, &row.date);
+    if (st.lastWrite != dates->seconds || dates->seconds < 0) {
+        dates->seconds = st.lastWrite;
+        dates->ok = platform::toLocalTime(st.lastWrite, &dates->time);
+    }
+    row.hasDate = dates->ok;
+    row.date = dates->time;
     row.path = path;
     // Split where the system splits a path: on Windows at a backslash or a slash.
     const size_t separator = platform::findLastPathSeparator(row.path);
@@ -25,11 +38,12 @@ void BuildListRows(const ProjectStore& store, std::vector<ListRow>* rows) {
     rows->clear();
     const uint32_t end = store.GetEntryEnd();
     bool previousUsed = false;
+    LocalTimeCache dates;
     for (uint32_t s = 0; s < end; ++s) {
         const char* path = store.GetEntryPath(s);
         if (path) {
             platform::FileStatus st;
-            if (platform::readOpenedFileStatus(path, &st)) rows->push_back(MakeFileRow(s, path, st));
+            if (platform::readOpenedFileStatus(path, &st)) rows->push_back(MakeFileRow(s, path, st, &dates));
             previousUsed = true;
         } else {
             // Only the first empty slot of a run shows, so a gap of any length is one blank row.
