@@ -97,11 +97,13 @@ bool fileIdNotices(const PackOptions& options, PackMembers& members, std::vector
 }
 
 // Two passes over tens of thousands of member files, the check and the build, can
-// overlap: the build writes only temporaries until the check has passed. Not when a
-// progress line wants every length first, nor when the build must trim a path in the
-// very entry table the check reads.
+// overlap: the build writes only temporaries until the check has passed. Not for a
+// few members, where starting a thread costs more than it saves; not when a progress
+// line wants every length first; nor when the build must trim a path in the very
+// entry table the check reads.
 bool canCheckAlongside(const PackOptions& options, const PackMembers& members) {
-    return !progressDrawn(options) && !members.hasControlTails();
+    constexpr uint32_t kWorthAThread = 1000;
+    return members.count() >= kWorthAThread && !progressDrawn(options) && !members.hasControlTails();
 }
 
 // The pack with the member check beside the build. Whatever else could refuse it is

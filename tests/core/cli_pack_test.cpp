@@ -263,8 +263,14 @@ TEST(PackCli, RefusedInputExits2AndWritesNothing) {
         {"a\n", {"list.txt"}, "list.txt: is the same file as the list file list.txt"},
         {"", {"--align=2k", "out.bxa", "a"}, "invalid alignment '2k'"},
         {"", {"-a", "2147483647", "out.bxa", "a"}, "must stay below 2 GiB"},
-        // Found while the build is well under way: still only the refusal is said.
+        // Enough members for the check to run beside the build: a problem found while the
+        // build is well under way, the first problem by line though another comes first by
+        // index, and a member that is the archive. Still only the refusal is said.
         {many + "3000\tmissing\n", {"out.bxa"}, "bxa: list.txt:3001: /"},
+        {"5000\tmissing\n2999\tfolder\n" + many.substr(0, many.rfind("2999\t")),
+         {"out.bxa"},
+         "bxa: list.txt:1: /"},
+        {many + "3000\tout.bxa\n", {"out.bxa"}, "bxa: out.bxa: is the same file as list.txt:3001 (/"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
