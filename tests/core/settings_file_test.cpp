@@ -158,34 +158,31 @@ TEST_F(SettingsFileTest, SavingNeverDestroysWhatWasThere) {
 }
 
 TEST_F(SettingsFileTest, OnlyAReadableFileWithOurFirstBlockLoads) {
-    const struct {
-        const char* name;
-        void (*arrange)(const std::string& file, const Bytes& image);
-        bool loaded;
-    } cases[] = {
-        {"read-only file", [](const std::string& f, const Bytes& i) { write(f, i, 0444); }, true},
-        {"longer file", [](const std::string& f, const Bytes& i) { write(f, i + Bytes(4096, 'x'), 0644); },
-         true},
-        {"one byte short", [](const std::string& f, const Bytes& i) { write(f, i.substr(1), 0644); }, false},
-        {"magic and version only",
-         [](const std::string& f, const Bytes& i) { write(f, i.substr(0, 8), 0644); }, false},
-        {"foreign magic", [](const std::string& f, const Bytes& i) { write(f, "CRVX" + i.substr(4), 0644); },
-         false},
-        {"other version",
-         [](const std::string& f, const Bytes& i) { write(f, i.substr(0, 6) + '\2' + i.substr(7), 0644); },
-         false},
-        {"unreadable file", [](const std::string& f, const Bytes& i) { write(f, i, 0200); }, false},
-        {"missing file", [](const std::string&, const Bytes&) {}, false},
-        {"a folder", [](const std::string& f, const Bytes&) { ::mkdir(f.c_str(), 0755); }, false},
-        {"a FIFO without a writer", [](const std::string& f, const Bytes&) { ::mkfifo(f.c_str(), 0644); },
-         false},
-    };
     const Bytes image = imageOf(*store);
     const Bytes initial = imageOf(*std::make_unique<ProjectStore>());
+    const struct {
+        const char* name;
+        Bytes bytes; // written with `mode` unless empty; the mode's type may ask for a folder or a FIFO
+        mode_t mode;
+        bool loaded;
+    } cases[] = {
+        {"read-only file", image, 0444, true},
+        {"longer file", image + Bytes(4096, 'x'), 0644, true},
+        {"one byte short", image.substr(1), 0644, false},
+        {"magic and version only", image.substr(0, 8), 0644, false},
+        {"foreign magic", "CRVX" + image.substr(4), 0644, false},
+        {"other version", image.substr(0, 6) + '\2' + image.substr(7), 0644, false},
+        {"unreadable file", image, 0200, false},
+        {"missing file", "", 0, false},
+        {"a folder", "", S_IFDIR, false},
+        {"a FIFO without a writer", "", S_IFIFO, false},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string file = dir + "/" + c.name;
-        c.arrange(file, image);
+        if (!c.bytes.empty()) write(file, c.bytes, c.mode);
+        if (S_ISDIR(c.mode)) ::mkdir(file.c_str(), 0755);
+        if (S_ISFIFO(c.mode)) ::mkfifo(file.c_str(), 0644);
         auto loaded = std::make_unique<ProjectStore>();
         EXPECT_EQ(LoadSettingsFile(loaded.get(), file), c.loaded);
         EXPECT_EQ(imageOf(*loaded), c.loaded ? image : initial);

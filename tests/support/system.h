@@ -41,10 +41,9 @@ struct RunOptions {
     // Only where the system can limit a process's file size.
     int64_t fileSizeLimit = -1;
     // When non-zero: sent once `signalWhen` holds (asked every millisecond for up to
-    // ten seconds), or else after `signalDelayMs`. Only where the system has signals.
+    // ten seconds). Only where the system has signals.
     int signal = 0;
     std::function<bool()> signalWhen;
-    int signalDelayMs = 0;
 };
 
 struct RunResult {

@@ -98,13 +98,9 @@ RunResult BxaProcess::wait() {
     if (s.waited) return r;
     s.waited = true;
     if (s.pid > 0 && s.options.signal != 0) {
-        if (s.options.signalWhen) {
-            for (int i = 0; i < 10000 && !r.whenHeld; ++i) {
-                r.whenHeld = s.options.signalWhen();
-                if (!r.whenHeld) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(s.options.signalDelayMs));
+        for (int i = 0; i < 10000 && !r.whenHeld; ++i) {
+            r.whenHeld = s.options.signalWhen();
+            if (!r.whenHeld) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         ::kill(s.pid, s.options.signal);
     }

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include "engine/member_attributes.h"
-#include "model/project_store.h"
 #include "platform/exe_path.h"
 #include "platform/file_access.h"
 #include "platform/file_replace.h"
@@ -189,24 +188,5 @@ TEST_F(WinPlatformTest, LookupTellsKindsAndKnowsOneFileByTwoPaths) {
     EXPECT_FALSE(lookup.find(dir + "\\missing.qsd", &folder, &error));
     EXPECT_EQ(error, std::strerror(ENOENT));
 }
-
-struct NameCase {
-    const char* name;
-    const char* path;
-    uint32_t offset;
-};
-
-class WinFileNameOffset : public ::testing::TestWithParam<NameCase> {};
-
-// Only the backslash separates a header name; '/' and ':' stay part of it.
-TEST_P(WinFileNameOffset, OnlyBackslashSeparates) {
-    EXPECT_EQ(ProjectStore::FileNameOffset(GetParam().path), GetParam().offset);
-}
-
-INSTANTIATE_TEST_SUITE_P(Paths, WinFileNameOffset,
-                         ::testing::Values(NameCase{"Backslash", "C:\\snd\\bgm01.qsd", 7},
-                                           NameCase{"SlashIsNoSeparator", "C:\\snd/bgm01.qsd", 3},
-                                           NameCase{"DriveColon", "C:bgm.qsd", 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
