@@ -25,7 +25,9 @@ wxString Value(wxWindow* dialog, int id) {
 // The creation dialog with its file chooser answered by the test.
 class ScriptedCreateDlg : public CCreateArchiveDlg {
   public:
-    ScriptedCreateDlg() : CCreateArchiveDlg(nullptr) {}
+    explicit ScriptedCreateDlg(const wxString& remembered = "") : CCreateArchiveDlg(nullptr) {
+        m_strArchivePath = remembered;
+    }
     wxString answer;   // empty: the user cancels
     wxString proposed; // what the chooser last opened with
 
@@ -38,8 +40,7 @@ class ScriptedCreateDlg : public CCreateArchiveDlg {
 };
 
 TEST_F(DialogTest, CreationHeaderAndLogFollowTheArchiveNameUntilTakenOver) {
-    ScriptedCreateDlg dlg;
-    dlg.m_strArchivePath = "/out/sound.BxA";
+    ScriptedCreateDlg dlg("/out/sound.BxA");
     dlg.InitDialog();
     for (int id : {Create::IDC_ARCHIVE, Create::IDC_HEADER, Create::IDC_LOG})
         EXPECT_EQ(Value(&dlg, id), "/out/sound") << id;
@@ -130,12 +131,9 @@ class ScriptedOptionDlg : public COptionDlg {
         Click(this, IDC_REF_FOLDER);
     }
 
-    int browsed = 0;
-
   protected:
     wxString answer;
     bool BrowseForFolder(wxWindow*, wxString* path, const wxString&, const wxString&) override {
-        ++browsed;
         *path = answer;
         return !answer.empty();
     }
@@ -245,45 +243,31 @@ TEST_F(DialogTest, KeyboardFirstKeystrokeReplacesTheProposal) {
     for (uint32_t s = 0; s < 12; ++s)
         ASSERT_TRUE(store->RegisterEntry("/tmp/member.qsd", s));
     store->SetSelection(0, 1);
-    ScriptedOptionDlg* options = nullptr;
+    const auto position = [&] {
+        uint32_t p = 0;
+        store->GetSelection(&p, nullptr);
+        return std::to_string(p);
+    };
     const struct {
         const char* name;
         std::function<wxDialog*()> create;
-        std::function<void()> check;
+        std::function<std::string()> stored;
+        const char* want;
     } cases[] = {
-        {"Set Index", [] { return new CSetIndexDlg(nullptr); },
-         [&] {
-             uint32_t position = 0;
-             store->GetSelection(&position, nullptr);
-             EXPECT_EQ(position, 7u);
-         }},
-        {"Jump", [] { return new CJumpDlg(nullptr); }, [&] { EXPECT_EQ(store->GetJumpIndex(), 7u); }},
-        {"Creation",
-         [] {
-             auto* dlg = new CCreateArchiveDlg(nullptr);
-             dlg->m_strArchivePath = "/tmp/proposal";
-             return dlg;
-         },
-         [&] { EXPECT_STREQ(store->GetArchiveName(), "7.bxa"); }},
+        {"Set Index", [] { return new CSetIndexDlg(nullptr); }, position, "7"},
+        {"Jump", [] { return new CJumpDlg(nullptr); }, [&] { return std::to_string(store->GetJumpIndex()); },
+         "7"},
+        {"Creation", [] { return new ScriptedCreateDlg("/tmp/proposal"); },
+         [&] { return std::string(store->GetArchiveName()); }, "7.bxa"},
         // The folder list has the focus: Return reaches OK, never the browse button.
-        {"Options",
-         [&] {
-             options = new ScriptedOptionDlg;
-             return options;
-         },
-         [&] {
-             EXPECT_EQ(options->browsed, 0);
-             EXPECT_STREQ(store->GetCurrentFolder(), "7");
-         }},
+        {"Options", [] { return new ScriptedOptionDlg; },
+         [&] { return std::string(store->GetCurrentFolder()); }, "7"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         wxDialog* dlg = c.create();
         dlg->CallAfter([dlg] {
-            for (int i = 0; i < 20; ++i) { // until the window is on the screen
-                wxMilliSleep(5);
-                Pump();
-            }
+            Settle(100); // until the window is on the screen
             PressKey(dlg, '7');
             // Return goes to the default button unless a button has the focus.
             wxWindow* focus = wxWindow::FindFocus();
@@ -294,7 +278,7 @@ TEST_F(DialogTest, KeyboardFirstKeystrokeReplacesTheProposal) {
             if (dlg->IsModal()) dlg->EndModal(wxID_ABORT);
         });
         EXPECT_EQ(dlg->ShowModal(), wxID_OK);
-        c.check();
+        EXPECT_EQ(c.stored(), c.want);
         dlg->Destroy();
         Pump();
     }

@@ -30,6 +30,14 @@ inline void Pump() {
     }
 }
 
+// Lets the X server and the toolkit deliver what is on its way, for about `ms`.
+inline void Settle(int ms = 50) {
+    for (int i = 0; i < ms / 5; ++i) {
+        wxMilliSleep(5);
+        Pump();
+    }
+}
+
 // A key pressed for real: the X server hands it to the focused window, so it takes the
 // user's path (accelerators first, then the focused control). A `target` inside a window
 // gets the focus; a window keeps the focus it gives itself.
@@ -44,10 +52,7 @@ inline void PressKey(wxWindow* target, int code, int modifiers = wxMOD_NONE) {
     if (!area.Contains(wxGetMousePosition())) sim.MouseMove(area.GetLeft() + 4, area.GetTop() + 4);
     Pump();
     sim.Char(code, modifiers);
-    for (int i = 0; i < 10; ++i) {
-        wxMilliSleep(5);
-        Pump();
-    }
+    Settle();
 }
 
 // A fresh folder, removed with its contents, and files of a given size and time in it.
