@@ -6,8 +6,9 @@
 namespace {
 
 // Header and log get a large buffer of their own: a line per member would otherwise
-// cost a system call for every few kilobytes written.
-constexpr std::size_t kWriteBuffer = 1 << 20;
+// cost a system call for every few kilobytes written. A quarter of a megabyte makes
+// the header of a full table a dozen writes, and keeps the build's memory small.
+constexpr std::size_t kWriteBuffer = 256 * 1024;
 constexpr int kMaxTracked = 8;
 
 // The buffers we gave the streams, freed when they are closed.
