@@ -139,35 +139,35 @@ TEST(VerifyCli, NamesEachDifference) {
     const struct {
         const char* name;
         std::function<void(const TempDir&)> change; // unset: none
-        const char* options;                        // between "verify" and the archive, split at blanks
         const char* line; // $D: the folder, where list members name their files absolutely
+        const char* options = "-H game.h -l list.txt"; // before the archive, split at blanks
     } cases[] = {
-        {"SameSizeOtherBytes", writes("a.qsd", std::string(300, 'x')), "-l list.txt",
+        {"SameSizeOtherBytes", writes("a.qsd", std::string(300, 'x')),
          "index 0: the data differs from $D/a.qsd at offset 0"},
-        {"OtherSize", writes("a.qsd", "x"), "-l list.txt", "index 0: size 300 in the archive, 1 in $D/a.qsd"},
-        {"NewerDate", [](const TempDir& d) { setFileTime(d / "s/b.qsd", kStamp + 60); }, "-l list.txt",
+        {"OtherSize", writes("a.qsd", "x"), "index 0: size 300 in the archive, 1 in $D/a.qsd"},
+        {"NewerDate", [](const TempDir& d) { setFileTime(d / "s/b.qsd", kStamp + 60); },
          "index 2: date 2023/11/14 22:13:20 in the archive, 2023/11/14 22:14:20 for $D/s/b.qsd"},
-        {"MemberNotInArchive", writes("list.txt", "0\ta.qsd\n2\ts/b.qsd\n5\ta.qsd\n"), "-l list.txt",
+        {"MemberNotInArchive", writes("list.txt", "0\ta.qsd\n2\ts/b.qsd\n5\ta.qsd\n"),
          "index 5: not in the archive"},
-        {"MemberMissingFromList", {}, "-- game.bxa a.qsd", "index 2: in the archive but not among"},
-        {"OtherName", writes("list.txt", "0\ta.qsd\n2\tb2.qsd\n"), "-l list.txt",
+        {"MemberMissingFromList", {}, "index 2: in the archive but not among", "-- game.bxa a.qsd"},
+        {"OtherName", writes("list.txt", "0\ta.qsd\n2\tb2.qsd\n"),
          "index 2: name 'b.qsd' in the archive, 'b2.qsd' from $D/b2.qsd"},
         {"HeaderValueMoved",
          writes("game.h", "#define A_QSD\t(0)\n#define B_QSD\t(3)\n#define GAME_BXA_NUM_FILES\t(3)\n"),
-         "-H game.h", "B_QSD is 3, which is not a used index"},
+         "B_QSD is 3, which is not a used index"},
         {"HeaderCountWrong",
          writes("game.h", "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define GAME_BXA_NUM_FILES\t(2)\n"),
-         "-H game.h", "GAME_BXA_NUM_FILES is 2, but the archive has 3 entries"},
+         "GAME_BXA_NUM_FILES is 2, but the archive has 3 entries"},
         {"HeaderIndexMissing", writes("game.h", "#define A_QSD\t(0)\n#define GAME_BXA_NUM_FILES\t(3)\n"),
-         "-H game.h", "index 2: no #define in the header"},
+         "index 2: no #define in the header"},
         {"HeaderIndexTwice",
          writes("game.h",
                 "#define A_QSD\t(0)\n#define B\t(2)\n#define C\t(2)\n#define GAME_BXA_NUM_FILES\t(3)\n"),
-         "-H game.h", "index 2: 2 #defines in the header (B, C)"},
+         "index 2: 2 #defines in the header (B, C)"},
         {"HeaderOfAnotherArchive",
-         writes("game.h", "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define X_NUM_FILES\t(3)\n"), "-H game.h",
+         writes("game.h", "#define A_QSD\t(0)\n#define B_QSD\t(2)\n#define X_NUM_FILES\t(3)\n"),
          "the entry count is named X_NUM_FILES, not GAME_BXA_NUM_FILES"},
-        {"WrongAlignmentGiven", {}, "-a 4096", "not a multiple of the alignment 4096"},
+        {"WrongAlignmentGiven", {}, "not a multiple of the alignment 4096", "-a 4096"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,5 @@
 // The list file: what its lines mean, which lines are refused and how, how a table is
-// written, and that writing and reading back gives the same table slot for slot.
+// written, and the recent lists.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -137,27 +137,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  {{0, "rel/x"}},
                                  "0\t" + std::filesystem::current_path().string() + "/rel/x\n"}),
     [](const ::testing::TestParamInfo<FormatCase>& row) { return std::string(row.param.name); });
-
-// Saved and opened again, the table comes back slot for slot, gaps and duplicates included,
-// and whatever the table held before is gone.
-TEST(ListFile, RoundTrip) {
-    const Slots slots{{0, "/p/proj/a.qsd"},   {1, "/p/proj/a.qsd"}, {4, "/elsewhere/b c.qsd"},
-                      {5, "/p/proj/d/e.qmv"}, {6, "/p/proj/../f"},  {300, "/p/proj/#g"},
-                      {65534, "/p/proj/last"}};
-    auto saved = storeWith(slots);
-    std::string text, error;
-    ASSERT_TRUE(FormatList(*saved, "/p/proj", &text, &error)) << error;
-    auto opened = storeWith({{2, "/old/one"}, {4, "/old/two"}});
-    std::vector<ListEntry> entries;
-    ASSERT_TRUE(ParseList(text, "game.lst", "/p/proj", &entries, &error)) << error;
-    ReplaceEntries(opened.get(), entries);
-    for (uint32_t i = 0; i < kSlotCount; ++i) {
-        const EntrySlot* a = saved->GetSlot(i);
-        const EntrySlot* b = opened->GetSlot(i);
-        ASSERT_EQ(a->used, b->used) << i;
-        ASSERT_STREQ(a->path, b->path) << i;
-    }
-}
 
 TEST(ListFile, ReadsOnlyRegularFiles) {
     const testsupport::TempDir tmp;

@@ -125,33 +125,6 @@ TEST_F(ListTest, ABadListChangesNothingAndNamesItsFirstBadLine) {
     }
 }
 
-TEST_F(ListTest, ATableNoListCanHoldIsNotSaved) {
-    const std::string list = dir.path + "/game.lst";
-    testsupport::writeFile(list, "0\told\n");
-    const struct {
-        Table table;
-        std::string list;
-        std::string message;
-    } cases[] = {
-        {{{0, "/x/a"}, {3, "/x/tab\there"}}, list, "index 3: /x/tab\there: the path holds a tab"},
-        {{{0, "/x/a"}}, dir.path + "/missing/game.lst", dir.path + "/missing/game.lst: "},
-    };
-    DialogScript script;
-    script.answer = [](wxDialog*) { return wxID_YES; }; // replace the old list, if asked
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        Set(c.table);
-        frame->choice = c.list;
-        script.boxes.clear();
-        frame->OnFileSaveList();
-        ASSERT_FALSE(script.boxes.empty());
-        const wxString prefix = "Error: The list was not saved.\n" + wxString::FromUTF8(c.message);
-        EXPECT_TRUE(script.boxes.back().StartsWith(prefix)) << script.boxes.back();
-        EXPECT_EQ(testsupport::readFile(list), "0\told\n");
-    }
-    EXPECT_TRUE(frame->Recent().Paths().empty());
-}
-
 // The list lives in its own folder and is named relative to the current one; bxa runs
 // from yet another folder. Both must find the same members and write the same bytes,
 // with the alignment, prefix, header and log the creation dialog sets and full-path
@@ -265,22 +238,46 @@ TEST_F(ListTest, RecentListsFollowEveryListOpenedOrSavedOutliveTheFrameAndDropWh
     EXPECT_FALSE(frame->GetMenuBar()->GetMenu(0)->FindItem(ID_FILE_RECENT_LIST + 3));
 }
 
-// Save List asks before it replaces a file, under the name it will really write; a new
-// file is written without a question.
-TEST_F(ListTest, SaveListAsksBeforeReplacingAFile) {
-    Use({0});
+// Save List asks before it replaces a file, under the name it will really write, and a
+// new file is written without a question. A table no list can hold, or a list in a
+// folder that is missing, is neither saved nor remembered.
+TEST_F(ListTest, SaveListAsksBeforeReplacingAFileAndSavesNoTableItCannotWrite) {
     const std::string list = dir.path + "/old.lst";
     testsupport::writeFile(list, "old");
+    const struct {
+        Table table;
+        std::string list;
+        std::string message;
+    } refused[] = {
+        {{{0, "/x/a"}, {3, "/x/tab\there"}}, list, "index 3: /x/tab\there: the path holds a tab"},
+        {{{0, "/x/a"}}, dir.path + "/missing/game.lst", dir.path + "/missing/game.lst: "},
+    };
+    DialogScript script;
+    script.answer = [](wxDialog*) { return wxID_YES; }; // replace the old list, if asked
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.message);
+        Set(c.table);
+        frame->choice = c.list;
+        script.boxes.clear();
+        frame->OnFileSaveList();
+        ASSERT_FALSE(script.boxes.empty());
+        const wxString prefix = "Error: The list was not saved.\n" + wxString::FromUTF8(c.message);
+        EXPECT_TRUE(script.boxes.back().StartsWith(prefix)) << script.boxes.back();
+        EXPECT_EQ(testsupport::readFile(list), "old");
+    }
+    EXPECT_TRUE(frame->Recent().Paths().empty());
+
+    Set({{0, "/x/a"}});
     frame->choice = list;
     const std::string question = "Save List: " + list + " already exists.\nDo you want to replace it?";
     for (const int answer : {wxID_NO, wxID_YES}) {
-        DialogScript script;
         script.answer = [answer](wxDialog*) { return answer; };
+        script.boxes.clear();
         frame->OnFileSaveList();
         EXPECT_EQ(script.boxes, std::vector<wxString>{question});
         EXPECT_EQ(testsupport::readFile(list) == "old", answer == wxID_NO);
     }
-    DialogScript script;
+    script.boxes.clear();
     frame->choice = dir.path + "/new.lst";
     frame->OnFileSaveList();
     EXPECT_TRUE(script.boxes.empty());
