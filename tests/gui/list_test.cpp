@@ -3,7 +3,6 @@
 // lists follow every list opened or saved.
 #include <wx/menu.h>
 #include <wx/stopwatch.h>
-#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -61,13 +60,9 @@ TEST_F(ListTest, ASavedTableOpensAgainSlotForSlot) {
     const std::string proj = dir.path + "/proj", list = proj + "/game.lst";
     const std::string a = dir.AddFile("proj/a.qsd", 1), b = dir.AddFile("proj/se/b q.qsd", 2);
     const std::string elsewhere = other.AddFile("c.qmv", 3);
-    Drop({a, b, elsewhere, a});
-    SetWords(1, 1, 1);
+    const Table arranged{{0, a}, {2, elsewhere}, {3, a}, {9, b}}; // gaps, and one file twice
+    Set(arranged);
     DialogScript script;
-    script.answer = TypeIndex("9");
-    frame->OnToolIndex(); // b moves to 9, leaving a gap
-    const Table arranged{{0, a}, {2, elsewhere}, {3, a}, {9, b}};
-    ASSERT_EQ(Slots(), arranged);
 
     frame->choice = list;
     frame->OnFileSaveList();
@@ -292,11 +287,6 @@ TEST_F(ListTest, SaveListAsksBeforeReplacingAFileAndSavesNoTableItCannotWrite) {
 TEST_F(ListTest, KeyboardCtrlLAndCtrlSFollowTheRulesOfOpenAndSaveList) {
     std::map<int, int> calls;
     frame->Bind(wxEVT_MENU, [&](wxCommandEvent& event) { ++calls[event.GetId()]; });
-    wxUIActionSimulator keys;
-    frame->Raise();
-    view->SetFocus();
-    keys.MouseMove(frame->GetScreenRect().GetPosition() + wxPoint(100, 100));
-    Pump();
     const struct {
         const char* state;
         std::function<void()> enter;
@@ -312,8 +302,7 @@ TEST_F(ListTest, KeyboardCtrlLAndCtrlSFollowTheRulesOfOpenAndSaveList) {
         for (const auto& [key, id, enabled] : {std::make_tuple('L', ID_FILE_OPEN_LIST, step.open),
                                                std::make_tuple('S', ID_FILE_SAVE_LIST, step.save)}) {
             const int before = calls[id];
-            keys.Char(key, wxMOD_CONTROL);
-            Settle();
+            PressKey(view, key, wxMOD_CONTROL);
             EXPECT_EQ(calls[id] - before, enabled ? 1 : 0) << char(key);
         }
     }
