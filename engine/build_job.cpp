@@ -24,8 +24,8 @@ static_assert(sizeof(BuildJob) + kMaxTocBytes + kStampBytes <= kJobBlockSize,
 // Below this a member is cheaper to read into the archive's buffer; above it the
 // kernel copy saves the pass over the bytes.
 constexpr std::size_t kDirectCopyMin = 64 * 1024;
-static_assert(kOutputBufferSize <= kChunkSize && kDirectCopyMin < kOutputBufferSize,
-              "the output buffer lies in the copy buffer and holds a small member whole");
+static_assert(kOutputBufferSize + 2 * kTextBufferSize <= kChunkSize && kDirectCopyMin < kOutputBufferSize,
+              "the output buffers lie in the copy buffer, and the archive's holds a small member whole");
 
 // What may wait in the archive's buffer, for the message a failed write of it gives.
 constexpr uint32_t kHoldsMemberData = 1u << 0;
@@ -157,8 +157,11 @@ void failJob(BuildJob* job) {
 // Creates an output under `path` when the caller gave one, else under its own `name`.
 std::FILE* createOutput(BuildJob* job, const char* name, const char* path, int place) {
     // The archive goes out through the job's own buffer; header and log, a line at a
-    // time, through the stream's.
-    std::FILE* f = engineFileOps().create(path ? path : name, place != kArchivePlace);
+    // time, through their streams' buffers behind it in the copy buffer.
+    char* buffer = nullptr;
+    if (place != kArchivePlace)
+        buffer = reinterpret_cast<char*>(job->copyBuffer) + kOutputBufferSize + (place - 1) * kTextBufferSize;
+    std::FILE* f = engineFileOps().create(path ? path : name, buffer, kTextBufferSize);
     if (!f) jobFault(job, "file open failed[%d]. %s\n", place, name);
     return f;
 }
@@ -496,10 +499,10 @@ void jobClose(BuildJob* job) {
 }
 
 void jobDestroy(BuildJob* job) {
-    if (job == g_slot) {
-        jobClose(job);
-        g_slot = nullptr;
-    }
+    if (job == g_slot) g_slot = nullptr;
+    // Header and log buffer inside the copy buffer: whatever is still open goes before it,
+    // also for a job whose slot was emptied under it.
+    jobClose(job);
     std::free(job->copyBuffer);
     job->copyBuffer = nullptr;
 }

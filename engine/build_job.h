@@ -28,7 +28,10 @@ struct MemberFacts {
 };
 
 constexpr uint32_t kChunkSize = 67108864; // most bytes copied by one step
+// The copy buffer's first bytes: the archive's own buffer, then the header's and the
+// log's stream buffers. The header of a full table is then a dozen writes.
 constexpr uint32_t kOutputBufferSize = 1u << 20;
+constexpr uint32_t kTextBufferSize = 256u * 1024;
 constexpr uint32_t kOutputHeader = 1u << 0;
 constexpr uint32_t kOutputLog = 1u << 1;
 // Context plus the largest table of contents (16 + 8 * 65535 bytes), with room to spare.

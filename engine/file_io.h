@@ -10,10 +10,10 @@ using MemberHandle = platform::MemberHandle;
 using platform::kNoMember;
 
 struct EngineFileOps {
-    // Outputs, as streams of the C library. `buffered`: the stream keeps a large buffer
-    // of its own; otherwise every write goes to the system as it comes (the archive
-    // has the engine's buffer in front of it).
-    std::FILE* (*create)(const char* path, bool buffered);
+    // Outputs, as streams of the C library. `buffer` (the caller's, `size` bytes, for
+    // as long as the stream is open) buffers the stream; null: every write goes to the
+    // system as it comes (the archive has the engine's own buffer in front of it).
+    std::FILE* (*create)(const char* path, char* buffer, std::size_t size);
     int (*close)(std::FILE* f);
     std::size_t (*write)(const void* buf, std::size_t size, std::FILE* f);
     int (*seek)(std::FILE* f, long offset, int whence);

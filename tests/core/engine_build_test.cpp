@@ -196,8 +196,8 @@ const FaultCase kFaults[] = {
     {"FullDiskAtFinalClose",
      [](EngineFileOps& ops) {
          g_firstOutput = nullptr;
-         ops.create = [](const char* path, bool buffered) {
-             std::FILE* f = engineDefaultFileOps().create(path, buffered);
+         ops.create = [](const char* path, char* buffer, std::size_t size) {
+             std::FILE* f = engineDefaultFileOps().create(path, buffer, size);
              if (!g_firstOutput) g_firstOutput = f;
              return f;
          };
@@ -387,6 +387,19 @@ TEST_F(EngineTest, SingleJobSlotAndUseCount) {
     BuildJob* j = jobCreate("x.bxa", other.get(), kJobBlockSize);
     EXPECT_NE(j, nullptr);
     jobDestroy(j);
+}
+
+// The header's stream buffers inside the copy buffer: a job whose slot was emptied while
+// it ran still writes out and closes its header before that buffer is released.
+TEST_F(EngineTest, DestroyingAJobOutsideTheSlotClosesItsFiles) {
+    start({{0, file("m", "x")}});
+    jobExecute(); // the open step: the header holds its opening comment, not yet written
+    ASSERT_EQ(jobGetState(job), BuildJobState::Running);
+    engineFinish(); // the use count reaches 0: the slot is emptied under the job
+    jobDestroy(job);
+    job = nullptr;
+    engineInit();
+    EXPECT_NE(readFile(headerName).find("FILE ID Header"), std::string::npos);
 }
 
 // The engine clears only the part of the caller's block that a build reaches; holes
