@@ -144,7 +144,8 @@ int pack(const std::vector<std::string>& args) {
     if (canCheckAlongside(options, members)) {
         const int status = packAlongside(options, members, outputs);
         if (status != kMembersRefused) return status;
-        // Refused by the check beside the build: the ordinary one names the problem.
+        // Refused by the check beside the build, or the build could not begin: the
+        // ordinary order of checks names the first problem.
     }
     if (!checkMembers(options, members, &outputs, &error)) return checkError(error);
     members.forgetCheckDetails();

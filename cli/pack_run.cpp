@@ -79,17 +79,19 @@ int runPack(const PackOptions& options, PackMembers& members, const PackOutputs&
     void* block = memory.get();
     BuildRecord* list =
         block ? reinterpret_cast<BuildRecord*>(static_cast<char*>(block) + kListOffset) : nullptr;
-    if (!block) {
-        std::fprintf(stderr, "bxa: not enough memory for the build job\n");
+    // A build that cannot begin says so only once the members have passed their check:
+    // with the check beside the build, nothing has looked at them yet, so the caller
+    // checks them in the ordinary order and then tries again.
+    auto cannotBegin = [alongside](const std::string& why) {
+        if (alongside) return kMembersRefused;
+        std::fprintf(stderr, "bxa: %s\n", why.c_str());
         return 1;
-    }
+    };
+    if (!block) return cannotBegin("not enough memory for the build job");
 
     StagedOutputs staged;
     std::string error;
-    if (!staged.create(outputs, &error)) {
-        std::fprintf(stderr, "bxa: %s\n", error.c_str());
-        return 1;
-    }
+    if (!staged.create(outputs, &error)) return cannotBegin(error);
     engineSetStdoutMessages(false);
     std::vector<std::string> held;
     MessageSink sink;
@@ -100,14 +102,14 @@ int runPack(const PackOptions& options, PackMembers& members, const PackOutputs&
     BuildJob* job = jobCreate(options.archive.c_str(), block, kJobBlockSize);
     if (job) jobSetOutputPaths(job, staged.path(0), staged.path(1), staged.path(2));
     if (!job) {
-        std::fprintf(stderr, "bxa: the build job could not be created\n");
+        status = cannotBegin("the build job could not be created");
     } else {
         // The member files were looked at just now: their lengths and dates go with the job.
         jobSetMemberFacts(job, members.facts().data());
         uint32_t count =
             PrepareBuildJob(store, job, list, options.headerName.c_str(), options.logName.c_str());
         if (count != members.count() || jobGetState(job) != BuildJobState::Started) {
-            std::fprintf(stderr, "bxa: the build job could not be started\n");
+            status = cannotBegin("the build job could not be started");
         } else {
             // The sizes are wanted only for a line that is drawn.
             const bool drawn = progressDrawn(options);

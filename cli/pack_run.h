@@ -13,8 +13,9 @@ class ConcurrentMemberCheck;
 // Whether the build draws a progress line (it needs every member's length first).
 bool progressDrawn(const PackOptions& options);
 
-// What runPack returns when the member check beside the build failed: nothing was
-// replaced, and the caller reports the refusal.
+// What runPack returns when the member check beside the build failed, or when the
+// build could not begin before that check ran: nothing was replaced, and the caller
+// checks the members in the ordinary order, which reports whichever problem comes first.
 constexpr int kMembersRefused = -1;
 
 // `outputs` are checked; `members` too, unless `alongside` checks them while the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -292,6 +293,42 @@ TEST(PackCli, RefusedInputExits2AndWritesNothing) {
             left.push_back(e.path().filename().string());
         std::sort(left.begin(), left.end());
         EXPECT_EQ(left, (std::vector<std::string>{"a", "folder", "list.txt", "out.bxa"}));
+    }
+}
+
+// Outputs whose temporaries cannot be made (here: their names would pass the longest path
+// the system takes, though the outputs' own fit) fail the build, but a member problem is
+// still what bxa reports first, with nothing left behind.
+TEST(PackCli, AMemberProblemComesBeforeOutputsThatCannotBeMade) {
+    const struct {
+        std::vector<std::string> members;
+        int status;
+        std::string message;
+    } cases[] = {
+        {{"a", "missing"}, 2, "bxa: argument 2: missing: No such file or directory\n"},
+        {{"a"}, 1, ": the path is too long\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        TempDir dir;
+        writeFile(dir / "a", "aaa");
+        fs::path deep = dir.path;
+        while (deep.string().size() < PATH_MAX - 150)
+            deep /= std::string(100, 'd');
+        fs::create_directories(deep);
+        fs::create_directory_symlink(deep, dir / "deep");
+        // The archive's real path is 4 bytes short of the limit; its temporary, ".NAME.XXXXXX"
+        // beside it, 4 bytes over (a name of up to 200 bytes is taken whole).
+        const std::string archive =
+            "deep/" + std::string(PATH_MAX - 4 - deep.string().size() - 1 - 4, 'x') + ".bxa";
+        std::vector<std::string> args{"pack", "-q", archive};
+        args.insert(args.end(), c.members.begin(), c.members.end());
+        const RunResult r = runBxa(args, dir.path);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_TRUE(r.err.size() >= c.message.size() &&
+                    r.err.compare(r.err.size() - c.message.size(), c.message.size(), c.message) == 0)
+            << r.err;
+        EXPECT_TRUE(fs::is_empty(deep));
     }
 }
 
