@@ -29,6 +29,8 @@ class ConcurrentMemberCheck {
     // check has failed (then nothing more comes).
     bool waitFor(uint32_t k);
     bool failed() const { return failed_.load(std::memory_order_acquire); }
+    // Whether every member has passed (the check is then over).
+    bool passed() const { return reached_.load(std::memory_order_acquire) == members_.count(); }
     // Waits for the end of the check; true when every member passed.
     bool finish();
     // Why the check failed, as far as it can tell without the member's place in the list.

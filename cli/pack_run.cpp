@@ -17,13 +17,36 @@
 
 namespace {
 
-BuildJobState runJob(BuildJob* job, ProgressLine* progress, ConcurrentMemberCheck* alongside) {
+struct MessageSink {
+    ProgressLine* progress = nullptr; // the line on show, if any, erased first
+    // While the member check beside the build has not passed, messages wait here: a
+    // refusal is all that is said then.
+    std::vector<std::string>* held = nullptr;
+    // Said before anything of the build once the check has passed (FileID warnings).
+    const std::vector<std::string>* notices = nullptr;
+
+    // The check has passed: what waited is said, in the order it would have come, and
+    // whatever comes later is said at once. A build stopped by a signal then still
+    // leaves its warnings said, as when the check came first.
+    void release() {
+        if (!held) return;
+        for (const std::string& n : *notices)
+            std::fputs(n.c_str(), stderr);
+        for (const std::string& h : *held)
+            std::fputs(h.c_str(), stderr);
+        held = nullptr;
+    }
+};
+
+BuildJobState runJob(BuildJob* job, ProgressLine* progress, ConcurrentMemberCheck* alongside,
+                     MessageSink* sink) {
     for (;;) {
         // A member is opened only once the check beside the build has looked at it;
         // when that check fails, the build stops where it is.
         if (alongside && jobGetState(job) == BuildJobState::Running && job->memberFile == kNoMember &&
             job->current < job->memberCount && !alongside->waitFor(job->current))
             return BuildJobState::Failed;
+        if (alongside && alongside->passed()) sink->release();
         jobExecute();
         BuildJobState state = jobGetState(job);
         // Created would never advance; treat anything but the working states as the end.
@@ -31,13 +54,6 @@ BuildJobState runJob(BuildJob* job, ProgressLine* progress, ConcurrentMemberChec
         progress->update(*job);
     }
 }
-
-struct MessageSink {
-    ProgressLine* progress = nullptr; // the line on show, if any, erased first
-    // While the member check beside the build has not passed, messages wait here: a
-    // refusal is all that is said then.
-    std::vector<std::string>* held = nullptr;
-};
 
 // The engine's messages go to standard error, with the system's reason when the failed
 // call left one; standard output carries nothing of a build.
@@ -95,7 +111,10 @@ int runPack(const PackOptions& options, PackMembers& members, const PackOutputs&
     engineSetStdoutMessages(false);
     std::vector<std::string> held;
     MessageSink sink;
-    if (alongside) sink.held = &held;
+    if (alongside) {
+        sink.held = &held;
+        sink.notices = &notices;
+    }
     engineSetMessageHook(messageToStderr, &sink);
     engineInit();
     int status = 1;
@@ -120,7 +139,7 @@ int runPack(const PackOptions& options, PackMembers& members, const PackOutputs&
             ProgressLine progress(drawn, stderr, sizes);
             sink.progress = &progress;
             if (alongside) alongside->start();
-            BuildJobState state = runJob(job, &progress, alongside);
+            BuildJobState state = runJob(job, &progress, alongside, &sink);
             progress.finish();
             sink.progress = nullptr;
             jobClose(job);
@@ -129,13 +148,10 @@ int runPack(const PackOptions& options, PackMembers& members, const PackOutputs&
                 status = kMembersRefused;
                 state = BuildJobState::Failed;
             }
-            sink.held = nullptr;
-            if (status != kMembersRefused) {
-                for (const std::string& n : notices)
-                    std::fputs(n.c_str(), stderr);
-                for (const std::string& h : held)
-                    std::fputs(h.c_str(), stderr);
-            }
+            if (status == kMembersRefused)
+                sink.held = nullptr;
+            else
+                sink.release();
             // A build is clean only when nothing failed, down to the last close.
             if (status == kMembersRefused) {
                 // Reported by the caller.

@@ -455,12 +455,20 @@ TEST(PackCli, FailedOrInterruptedBuildKeepsThePreviousOutputs) {
         int signal;         // sent once the build is under way; 0: none
         long fileSizeLimit; // bytes a file may take before writes fail; -1: no limit
         int status;
-        std::string message; // expected in standard error
+        std::string message;                   // expected in standard error
+        std::vector<std::string> options = {}; // before the list
     } cases[] = {
         {"FullDisk", 0, 100000, 1, "(File too large)"},
         {"Interrupt", SIGINT, -1, 128 + SIGINT, "stopped; the previous files are left"},
         {"Terminate", SIGTERM, -1, 128 + SIGTERM, "stopped; the previous files are left"},
         {"HangUp", SIGHUP, -1, 128 + SIGHUP, "stopped; the previous files are left"},
+        // Warnings are said before the copying that a signal stops.
+        {"InterruptedWithWarnings",
+         SIGINT,
+         -1,
+         128 + SIGINT,
+         "FileID '9M_QSD' is not a C identifier",
+         {"-p", "9"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -478,7 +486,10 @@ TEST(PackCli, FailedOrInterruptedBuildKeepsThePreviousOutputs) {
         options.fileSizeLimit = c.fileSizeLimit;
         options.signal = c.signal;
         options.signalWhen = [&dir] { return temporaryArchiveHolds(dir.path, 4 << 20); };
-        const RunResult r = runBxa({"pack", "-q", "-l", "list.txt", "out.bxa"}, dir.path, options);
+        std::vector<std::string> args{"pack", "-q"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.insert(args.end(), {"-l", "list.txt", "out.bxa"});
+        const RunResult r = runBxa(args, dir.path, options);
         EXPECT_EQ(r.whenHeld, c.signal != 0);
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
