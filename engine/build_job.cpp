@@ -223,27 +223,25 @@ void closeMember(BuildJob* job) {
 }
 
 // A member opened on the caller's word (openSeen) is a regular file of the carried
-// length when a read of one byte more gives exactly that length; a small one is read
-// so, whole, straight into its place in the archive's buffer. Anything else (another
+// length when a read of one byte more from its start gives exactly that length (a pipe,
+// even one holding just that many bytes, fails such a read); a small one is read so,
+// whole, straight into its place in the archive's buffer. Anything else (another
 // length, a failed read, an empty or large member) has the system say what it is.
-// False when it is no regular file; `probed` then counts no bytes.
+// False when it is no regular file; `probed` counts the bytes already in place.
 bool confirmSeenMember(BuildJob* job, uint32_t size) {
     const EngineFileOps& ops = engineFileOps();
     job->probed = 0;
-    long long got = -1;
-    if (size > 0 && size < kDirectCopyMin && size < job->chunkSize) {
+    if (ops.readHead && size > 0 && size < kDirectCopyMin && size < job->chunkSize) {
         makeRoom(job, size + 1);
-        got = ops.read(job->memberFile, job->copyBuffer + job->outputFill, size + 1);
-        if (got == size) {
+        if (ops.readHead(job->memberFile, job->copyBuffer + job->outputFill, size + 1) == size) {
             job->probed = size;
             return true;
         }
     }
+    // A regular file after all, grown or shrunk since it was seen, is copied from its
+    // start, where the read of its head left it.
     platform::FileStatus status;
-    if (!ops.status(job->memberFile, &status)) return false;
-    // A regular file after all, grown or shrunk since it was seen: what was read stands.
-    if (got > 0) job->probed = static_cast<uint32_t>(std::min<long long>(got, size));
-    return true;
+    return ops.status(job->memberFile, &status);
 }
 
 // Opens the current member; false when the build cannot go on.

@@ -32,6 +32,10 @@ long long defaultRead(MemberHandle member, void* buf, std::size_t size) {
     errno = 0;
     return platform::readMemberFile(member, buf, size);
 }
+long long defaultReadHead(MemberHandle member, void* buf, std::size_t size) {
+    errno = 0;
+    return platform::readMemberHead(member, buf, size);
+}
 int defaultCloseMember(MemberHandle member) {
     errno = 0;
     return platform::closeMemberFile(member);
@@ -46,6 +50,7 @@ const EngineFileOps kDefaults = {defaultCreate,
                                  platform::openSeenMemberFile,
                                  platform::memberFileStatus,
                                  defaultRead,
+                                 defaultReadHead,
                                  defaultCloseMember,
                                  platform::copyInKernel};
 EngineFileOps g_ops = kDefaults;

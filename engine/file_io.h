@@ -26,6 +26,10 @@ struct EngineFileOps {
     MemberHandle (*openSeen)(const char* path);
     bool (*status)(MemberHandle member, platform::FileStatus* status);
     long long (*read)(MemberHandle member, void* buf, std::size_t size); // -1 on failure
+    // Optional: reads from the member's start without moving its read position, and
+    // fails on a pipe. A member opened on the caller's word whose head read gives
+    // exactly its carried length is taken as that file. Null: `status` is asked.
+    long long (*readHead)(MemberHandle member, void* buf, std::size_t size);
     int (*closeMember)(MemberHandle member);
     // Optional fast path: moves up to `size` bytes from the read position of `from`
     // to the write position of `to` and returns how many were moved. Whatever it

@@ -182,6 +182,14 @@ long long readMemberFile(MemberHandle member, void* buffer, std::size_t size) {
     return n;
 }
 
+long long readMemberHead(MemberHandle member, void* buffer, std::size_t size) {
+    ssize_t n;
+    do {
+        n = ::pread(fdOf(member), buffer, size, 0);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
 int closeMemberFile(MemberHandle member) {
     return ::close(fdOf(member)) == 0 ? 0 : EOF;
 }

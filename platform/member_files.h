@@ -56,6 +56,11 @@ bool memberFileStatus(MemberHandle member, FileStatus* status);
 // Reads up to `size` bytes; the count read, 0 at the end, -1 with errno on failure.
 long long readMemberFile(MemberHandle member, void* buffer, std::size_t size);
 
+// Reads up to `size` bytes from the member's start and leaves its read position where
+// it was. A pipe has no start to read from: the read fails there, however many bytes
+// wait in it, so a FIFO put in a member's place cannot pass for the member.
+long long readMemberHead(MemberHandle member, void* buffer, std::size_t size);
+
 // 0, or EOF with errno set.
 int closeMemberFile(MemberHandle member);
 

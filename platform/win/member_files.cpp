@@ -97,6 +97,24 @@ long long readMemberFile(MemberHandle member, void* buffer, std::size_t size) {
     return got;
 }
 
+long long readMemberHead(MemberHandle member, void* buffer, std::size_t size) {
+    HANDLE h = reinterpret_cast<HANDLE>(member);
+    LARGE_INTEGER zero{}, at{};
+    if (!::SetFilePointerEx(h, zero, &at, FILE_CURRENT)) {
+        errno = ESPIPE;
+        return -1;
+    }
+    const DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    OVERLAPPED start{}; // offset 0
+    DWORD got = 0;
+    const bool read = ::ReadFile(h, buffer, want, &got, &start) != 0;
+    const DWORD error = read ? ERROR_SUCCESS : ::GetLastError();
+    ::SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
+    if (read || error == ERROR_HANDLE_EOF) return read ? got : 0;
+    errno = EIO;
+    return -1;
+}
+
 int closeMemberFile(MemberHandle member) {
     if (::CloseHandle(reinterpret_cast<HANDLE>(member))) return 0;
     errno = EIO;

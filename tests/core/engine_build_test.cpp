@@ -280,15 +280,27 @@ TEST_F(EngineTest, MemberThatIsNoRegularFileFailsAtOnce) {
     if (!testsupport::makeFifo(fifo)) GTEST_SKIP() << "no FIFOs on this system";
     // With the facts bxa carried from its check, when the file was still a regular one.
     const MemberFacts checked[] = {{4, 0}, {5000, 0}};
+    const struct {
+        std::string path;
+        size_t waiting = 0; // bytes waiting in the FIFO: as many as carried for it
+    } cases[] = {{fifo}, {fifo, 5000}, {"/dev/zero"}, {dir}};
     for (const bool carried : {false, true}) {
-        for (const std::string& bad : {fifo, std::string("/dev/zero"), dir}) {
-            SCOPED_TRACE(bad + (carried ? ", facts carried" : ""));
-            start({{0, file("a", "aaaa")}, {1, bad}});
+        for (const auto& bad : cases) {
+            SCOPED_TRACE(bad.path + (bad.waiting ? ", full" : "") + (carried ? ", facts carried" : ""));
+            // Opened for reading and writing, the FIFO takes the bytes without a reader.
+            std::FILE* writer = bad.waiting ? std::fopen(fifo.c_str(), "r+b") : nullptr;
+            if (writer) {
+                ASSERT_EQ(std::fwrite(std::string(bad.waiting, 'f').data(), 1, bad.waiting, writer),
+                          bad.waiting);
+                ASSERT_EQ(std::fflush(writer), 0);
+            }
+            start({{0, file("a", "aaaa")}, {1, bad.path}});
             if (carried) jobSetMemberFacts(job, checked);
-            EXPECT_EQ(run(), "File open failed[3]. \"" + bad + "\"\n");
+            EXPECT_EQ(run(), "File open failed[3]. \"" + bad.path + "\"\n");
             EXPECT_EQ(jobGetState(job), BuildJobState::Failed);
             EXPECT_EQ(jobGetErrorCount(job), 1u);
             finish();
+            if (writer) std::fclose(writer);
         }
     }
 }
