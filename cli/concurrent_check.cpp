@@ -6,8 +6,8 @@
 #include "model/project_store.h"
 
 ConcurrentMemberCheck::ConcurrentMemberCheck(PackMembers& members, std::vector<FileIdentity> watched,
-                                             uint32_t alignment)
-    : members_(members), watched_(std::move(watched)), alignment_(alignment) {
+                                             uint32_t alignment, std::function<void()> then)
+    : members_(members), watched_(std::move(watched)), alignment_(alignment), then_(std::move(then)) {
     members_.factsToFill().assign(members_.count(), MemberFacts{});
 }
 
@@ -44,6 +44,8 @@ void ConcurrentMemberCheck::run() {
         facts[k] = PackMembers::factsOf(found, &stamps);
         reached_.store(++k, std::memory_order_release);
     }
+    if (then_) then_();
+    passed_.store(true, std::memory_order_release);
 }
 
 bool ConcurrentMemberCheck::waitFor(uint32_t k) {

@@ -7,6 +7,7 @@
 // again for the message, so a refusal reads the same however it was found.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,8 +18,11 @@
 class ConcurrentMemberCheck {
   public:
     // `watched`: the outputs that exist; a member that is one of them fails the check.
-    // The archive must also stay within its size limit with these options.
-    ConcurrentMemberCheck(PackMembers& members, std::vector<FileIdentity> watched, uint32_t alignment);
+    // The archive must also stay within its size limit with these options. `then`, when
+    // every member has passed, runs on the same thread (it may only read the entry
+    // table, as the build does).
+    ConcurrentMemberCheck(PackMembers& members, std::vector<FileIdentity> watched, uint32_t alignment,
+                          std::function<void()> then = {});
     ~ConcurrentMemberCheck();
     ConcurrentMemberCheck(const ConcurrentMemberCheck&) = delete;
     ConcurrentMemberCheck& operator=(const ConcurrentMemberCheck&) = delete;
@@ -29,8 +33,9 @@ class ConcurrentMemberCheck {
     // check has failed (then nothing more comes).
     bool waitFor(uint32_t k);
     bool failed() const { return failed_.load(std::memory_order_acquire); }
-    // Whether every member has passed (the check is then over).
-    bool passed() const { return reached_.load(std::memory_order_acquire) == members_.count(); }
+    // Whether every member has passed and what runs after them is done (the check is
+    // then over).
+    bool passed() const { return passed_.load(std::memory_order_acquire); }
     // Waits for the end of the check; true when every member passed.
     bool finish();
     // Why the check failed, as far as it can tell without the member's place in the list.
@@ -42,8 +47,10 @@ class ConcurrentMemberCheck {
     PackMembers& members_;
     std::vector<FileIdentity> watched_;
     uint32_t alignment_;
+    std::function<void()> then_;
     std::thread thread_;
     std::atomic<uint32_t> reached_{0};
     std::atomic<bool> failed_{false};
+    std::atomic<bool> passed_{false};
     std::string problem_;
 };

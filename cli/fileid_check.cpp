@@ -66,6 +66,11 @@ std::vector<std::string> checkFileIds(const PackOptions& options, PackMembers& m
     ProjectStore& store = members.store();
     store.SetHeaderNameMode(options.nameMode);
     store.UpdateNameOffsets();
+    return fileIdProblems(options, members);
+}
+
+std::vector<std::string> fileIdProblems(const PackOptions& options, const PackMembers& members) {
+    const ProjectStore& store = members.store();
     const char* prefix = options.prefix.empty() ? nullptr : options.prefix.c_str();
 
     std::vector<std::string> problems;
@@ -75,38 +80,37 @@ std::vector<std::string> checkFileIds(const PackOptions& options, PackMembers& m
         problems.push_back("the entry-count name " + why);
 
     // Duplicates are found by a hash of each FileID: only members whose hashes meet
-    // have their names spelt again and compared, so no name is kept meanwhile.
-    struct Spelt {
-        uint64_t hash;
-        uint32_t index;
-    };
-    std::vector<Spelt> spelt;
+    // have their names spelt again and compared, so no name is kept meanwhile. Each
+    // member is one word, the hash's top 48 bits over its 16-bit index, sorted as is.
+    constexpr int kIndexBits = 16;
+    static_assert(kSlotCount <= (1u << kIndexBits), "an index fits below the hash");
+    std::vector<uint64_t> spelt;
     spelt.reserve(members.count());
     char id[kIdBufferSize];
     for (uint32_t index = 0, end = store.GetEntryEnd(); index < end; ++index) {
         if (!store.GetEntryPath(index)) continue;
         fileIdOf(store, index, prefix, id);
-        spelt.push_back(Spelt{hashOf(id), index});
+        spelt.push_back((hashOf(id) >> kIndexBits << kIndexBits) | index);
         if (std::string why = identifierProblem(id); !why.empty())
             problems.push_back(member(store, index) + ": FileID " + why);
         if (std::strcmp(id, countName) == 0)
             problems.push_back(member(store, index) + ": FileID " + quoted(id) +
                                " equals the entry-count name");
     }
-    std::sort(spelt.begin(), spelt.end(), [](const Spelt& a, const Spelt& b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.index < b.index;
-    });
+    std::sort(spelt.begin(), spelt.end());
+    auto hashPart = [](uint64_t word) { return word >> kIndexBits; };
+    auto indexPart = [](uint64_t word) { return static_cast<uint32_t>(word & ((1u << kIndexBits) - 1)); };
     // Each FileID that several members share, with those members in index order.
     std::vector<std::pair<std::string, std::vector<uint32_t>>> shared;
     for (std::size_t i = 0; i < spelt.size();) {
         std::size_t j = i + 1;
-        while (j < spelt.size() && spelt[j].hash == spelt[i].hash)
+        while (j < spelt.size() && hashPart(spelt[j]) == hashPart(spelt[i]))
             ++j;
         if (j - i > 1) {
             std::map<std::string, std::vector<uint32_t>> byId;
             for (std::size_t k = i; k < j; ++k) {
-                fileIdOf(store, spelt[k].index, prefix, id);
-                byId[id].push_back(spelt[k].index);
+                fileIdOf(store, indexPart(spelt[k]), prefix, id);
+                byId[id].push_back(indexPart(spelt[k]));
             }
             for (auto& [name, indexes] : byId)
                 if (indexes.size() > 1) shared.emplace_back(name, std::move(indexes));

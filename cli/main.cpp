@@ -82,13 +82,20 @@ bool checkMembers(const PackOptions& options, PackMembers& members, PackOutputs*
     return true;
 }
 
+// FileID problems as lines for standard error.
+std::vector<std::string> noticesOf(const PackOptions& options, const std::vector<std::string>& problems) {
+    std::vector<std::string> notices;
+    for (const std::string& p : problems)
+        notices.push_back(std::string("bxa: ") + (options.strict ? "" : "warning: ") + p + "\n");
+    return notices;
+}
+
 // The FileID problems, as lines for standard error; false with `error` set when
 // --strict makes them a refusal.
 bool fileIdNotices(const PackOptions& options, PackMembers& members, std::vector<std::string>* notices,
                    std::string* error) {
     const std::vector<std::string> problems = checkFileIds(options, members);
-    for (const std::string& p : problems)
-        notices->push_back(std::string("bxa: ") + (options.strict ? "" : "warning: ") + p + "\n");
+    *notices = noticesOf(options, problems);
     if (options.strict && !problems.empty()) {
         *error = "--strict: not building " + outputNamesOf(options).archive.name + " with these FileIDs";
         return false;
@@ -99,11 +106,13 @@ bool fileIdNotices(const PackOptions& options, PackMembers& members, std::vector
 // Two passes over tens of thousands of member files, the check and the build, can
 // overlap: the build writes only temporaries until the check has passed. Not for a
 // few members, where starting a thread costs more than it saves; not when a progress
-// line wants every length first; nor when the build must trim a path in the very
-// entry table the check reads.
+// line wants every length first, nor with --strict, whose FileID check must pass
+// before the build; nor when the build must trim a path in the very entry table the
+// check reads.
 bool canCheckAlongside(const PackOptions& options, const PackMembers& members) {
     constexpr uint32_t kWorthAThread = 1000;
-    return members.count() >= kWorthAThread && !progressDrawn(options) && !members.hasControlTails();
+    return members.count() >= kWorthAThread && !progressDrawn(options) && !options.strict &&
+           !members.hasControlTails();
 }
 
 // The pack with the member check beside the build. Whatever else could refuse it is
@@ -116,9 +125,10 @@ int packAlongside(const PackOptions& options, PackMembers& members, PackOutputs&
     std::string error;
     auto labelOf = [&](std::size_t) { return "the list file " + options.listFile; };
     if (!checkOutputs(&checked, inputs, labelOf, &error)) return kMembersRefused;
+    // The FileID warnings are worked out beside the build too, once the members passed.
     std::vector<std::string> notices;
-    if (!fileIdNotices(options, members, &notices, &error)) return kMembersRefused;
-    ConcurrentMemberCheck alongside(members, existingOutputs(outputs), options.alignment);
+    ConcurrentMemberCheck alongside(members, existingOutputs(outputs), options.alignment,
+                                    [&] { notices = noticesOf(options, fileIdProblems(options, members)); });
     platform::returnFreedMemory();
     return runPack(options, members, checked, &alongside, notices);
 }

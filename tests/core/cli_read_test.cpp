@@ -378,6 +378,15 @@ struct IdCase {
 
 class FileIdCheck : public ::testing::TestWithParam<IdCase> {};
 
+// Enough members for bxa to check them beside the build, where the warnings are worked out too.
+std::vector<std::string> manyThenShared() {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 999; ++i)
+        paths.push_back("m" + std::to_string(i));
+    paths.insert(paths.end(), {"x.a", "x-a"});
+    return paths;
+}
+
 TEST_P(FileIdCheck, WarnsAndStrictRefusesWithNothingWritten) {
     const IdCase& c = GetParam();
     TempDir dir;
@@ -404,6 +413,8 @@ INSTANTIATE_TEST_SUITE_P(
     Names, FileIdCheck,
     ::testing::Values(
         IdCase{"SameAfterSanitising", {"a.b", "a-b", "c"}, "FileID 'A_B' is shared by index 0 (a.b) and"},
+        IdCase{"SharedAmongMany", manyThenShared(),
+               "FileID 'X_A' is shared by index 999 (x.a) and index 1000 (x-a)"},
         IdCase{"ThreeShareOne",
                {"b/x", "a/x", "c/y", "d/x", "e/y"},
                "FileID 'X' is shared by index 0 (b/x), index 1 (a/x) and index 3 (d/x)"},
