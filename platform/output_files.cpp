@@ -26,6 +26,10 @@ volatile sig_atomic_t g_tempCount = 0;
 // Said on standard error when a signal ends the build; made before the first temporary exists.
 char g_stopMessage[PATH_MAX + 96];
 std::size_t g_stopLength = 0;
+// Set once every temporary has taken its target's place: the build is then done, and a
+// signal held back meanwhile (a rename over a large file can take a while) stops
+// nothing: it must not end the process as stopped, nor say the earlier files were kept.
+volatile sig_atomic_t g_committed = 0;
 
 void removeTemps() {
     for (sig_atomic_t i = 0; i < g_tempCount; ++i)
@@ -33,6 +37,7 @@ void removeTemps() {
 }
 
 extern "C" void removeTempsAndExit(int sig) {
+    if (g_committed) return;
     removeTemps();
     ssize_t ignored = ::write(STDERR_FILENO, g_stopMessage, g_stopLength);
     (void)ignored;
@@ -134,7 +139,10 @@ StagedFiles::~StagedFiles() {
 
 bool StagedFiles::add(const std::string& target, bool replaces, uint32_t mode, std::string* why) {
     if (count_ == kMax) return *why = "too many files", false;
-    if (count_ == 0) installHandlers();
+    if (count_ == 0) {
+        g_committed = 0;
+        installHandlers();
+    }
     std::size_t slash = target.rfind('/');
     std::string stem = target.substr(slash + 1, kMaxTempStem);
     std::string temp = target.substr(0, slash + 1) + "." + stem + ".XXXXXX";
@@ -166,6 +174,7 @@ bool StagedFiles::commit(std::string* failed, std::string* why) {
     }
     g_tempCount = 0;
     count_ = 0;
+    g_committed = 1;
     return true;
 }
 

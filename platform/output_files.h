@@ -20,8 +20,9 @@ bool resolveOutput(const std::string& name, OutputTarget* out, std::string* why)
 
 // While any temporary exists, an interruption (Ctrl+C, termination, hang-up, a reader
 // of standard error gone away) removes them all, says the stop message on standard
-// error and ends the process with status 128 + the signal number. A file-size limit
-// makes writes fail instead of ending the process.
+// error and ends the process with status 128 + the signal number; once commit has put
+// them all in place, it ends nothing. A file-size limit makes writes fail instead of
+// ending the process.
 class StagedFiles {
   public:
     static constexpr int kMax = 3;

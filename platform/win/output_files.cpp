@@ -21,6 +21,9 @@ char g_temps[StagedFiles::kMax][MAX_PATH];
 volatile LONG g_tempCount = 0;
 char g_stopMessage[MAX_PATH + 96];
 DWORD g_stopLength = 0;
+// Set once every temporary has taken its target's place: the build is done, and an
+// interruption then stops nothing.
+volatile LONG g_committed = 0;
 
 void removeTemps() {
     for (LONG i = 0; i < g_tempCount; ++i)
@@ -28,6 +31,7 @@ void removeTemps() {
 }
 
 BOOL WINAPI removeTempsAndExit(DWORD event) {
+    if (g_committed) return TRUE;
     removeTemps();
     DWORD put = 0;
     ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), g_stopMessage, g_stopLength, &put, nullptr);
@@ -87,7 +91,10 @@ StagedFiles::~StagedFiles() {
 
 bool StagedFiles::add(const std::string& target, bool, uint32_t, std::string* why) {
     if (count_ == kMax) return *why = "too many files", false;
-    if (count_ == 0) ::SetConsoleCtrlHandler(removeTempsAndExit, TRUE);
+    if (count_ == 0) {
+        g_committed = 0;
+        ::SetConsoleCtrlHandler(removeTempsAndExit, TRUE);
+    }
     std::size_t cut = findLastPathSeparator(target);
     std::size_t start = cut == std::string::npos ? 0 : cut + 1;
     std::string stem = target.substr(start, kMaxTempStem);
@@ -126,6 +133,7 @@ bool StagedFiles::commit(std::string* failed, std::string* why) {
     }
     g_tempCount = 0;
     count_ = 0;
+    g_committed = 1;
     return true;
 }
 
