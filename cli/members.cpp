@@ -91,10 +91,9 @@ PackMembers::~PackMembers() {
     if (store_) store_->~ProjectStore();
 }
 
-bool PackMembers::take(uint32_t index, const std::string& path, uint32_t line, const std::string& where,
-                       std::string* error) {
+bool PackMembers::take(uint32_t index, const std::string& path, uint32_t line, std::string* error) {
     if (!store_->RegisterEntry(path.c_str(), index))
-        return fail(error, where + ": " + path,
+        return fail(error, placeOf(line) + ": " + path,
                     "cannot register the member at index " + std::to_string(index));
     const unsigned char last = path.empty() ? 0 : static_cast<unsigned char>(path.back());
     if (last >= 0x01 && last <= 0x1F) controlTails_ = true;
@@ -109,9 +108,7 @@ bool PackMembers::fromList(const std::string& listPath, std::string* error) {
     if (!store_) return fail(error, listPath, "not enough memory for the entry table");
     listName_ = listPath;
     list_ = &listName_;
-    auto take = [this](ListEntry&& e, std::string* why) {
-        return this->take(e.index, e.path, e.line, *list_ + ":" + std::to_string(e.line), why);
-    };
+    auto take = [this](ListEntry&& e, std::string* why) { return this->take(e.index, e.path, e.line, why); };
     if (listPath == "-") {
         // A list made by another program on the fly: its paths are relative to the current
         // folder, taken as an absolute path like a list file's own folder.
@@ -129,8 +126,7 @@ bool PackMembers::fromArguments(const std::vector<std::string>& files, std::stri
         std::string where = "argument " + std::to_string(i + 1);
         if (i > kHighestIndex) return fail(error, where, "more than 65535 FILE arguments");
         if (!checkPathLength(files[i], where, error)) return false;
-        if (!take(static_cast<uint32_t>(i), files[i], static_cast<uint32_t>(i + 1), where, error))
-            return false;
+        if (!take(static_cast<uint32_t>(i), files[i], static_cast<uint32_t>(i + 1), error)) return false;
     }
     return true;
 }
@@ -171,7 +167,10 @@ void PackMembers::forgetCheckDetails() {
 }
 
 std::string PackMembers::where(uint32_t index) const {
-    const uint32_t line = index < lineOf_.size() ? lineOf_[index] : 0;
+    return placeOf(index < lineOf_.size() ? lineOf_[index] : 0);
+}
+
+std::string PackMembers::placeOf(uint32_t line) const {
     return list_ ? *list_ + ":" + std::to_string(line) : "argument " + std::to_string(line);
 }
 

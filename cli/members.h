@@ -87,8 +87,10 @@ class PackMembers {
     void forgetCheckDetails();
 
   private:
-    bool take(uint32_t index, const std::string& path, uint32_t line, const std::string& where,
-              std::string* error);
+    // Registers one member; only a refusal spells out where it was named.
+    bool take(uint32_t index, const std::string& path, uint32_t line, std::string* error);
+    // "LIST:LINE" or "argument N" for list line or argument number `line`.
+    std::string placeOf(uint32_t line) const;
 
     platform::LargeBuffer memory_;
     ProjectStore* store_ = nullptr;

@@ -25,6 +25,17 @@ bool fail(std::string* error, const std::string& where, const std::string& what)
     return false;
 }
 
+// A line of a list, spelt "LIST:LINE" only when a message names it: lists of tens of
+// thousands of lines are read without a text per line.
+struct LineRef {
+    const std::string& list;
+    uint32_t line;
+};
+
+bool fail(std::string* error, const LineRef& where, const std::string& what) {
+    return fail(error, where.list + ":" + std::to_string(where.line), what);
+}
+
 // Which line of the list took each index first (0: none yet).
 class IndexTable {
   public:
@@ -64,7 +75,7 @@ bool isPlainRelative(const std::string& rest) {
 }
 
 // Parses one member line (neither blank nor a comment) into `index` and `path`.
-bool parseLine(const std::string& text, size_t begin, size_t end, int64_t previous, const std::string& where,
+bool parseLine(const std::string& text, size_t begin, size_t end, int64_t previous, const LineRef& where,
                int64_t* index, std::string* path, std::string* error) {
     if (std::memchr(text.data() + begin, '\0', end - begin))
         return fail(error, where, "the line holds a NUL byte");
@@ -75,7 +86,7 @@ bool parseLine(const std::string& text, size_t begin, size_t end, int64_t previo
         if (*index > kHighestIndex)
             return fail(error, where,
                         "index 65535 (after 65534 on the previous line) is out of range (0 to 65534)");
-        *path = text.substr(begin, end - begin);
+        path->assign(text, begin, end - begin);
         return true;
     }
     if (tab == begin) return fail(error, where, "missing index before the tab");
@@ -91,7 +102,7 @@ bool parseLine(const std::string& text, size_t begin, size_t end, int64_t previo
         return fail(error, where,
                     "index " + text.substr(begin, tab - begin) + " is out of range (0 to 65534)");
     *index = static_cast<int64_t>(value);
-    *path = text.substr(tab + 1, end - tab - 1);
+    path->assign(text, tab + 1, end - tab - 1);
     return true;
 }
 
@@ -128,6 +139,7 @@ bool ParseList(const std::string& text, const std::string& listName, const std::
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
     uint32_t lineNo = 0;
     int64_t previous = -1;
+    std::string path; // reused from line to line
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos) end = text.size();
@@ -136,9 +148,8 @@ bool ParseList(const std::string& text, const std::string& listName, const std::
         ++lineNo;
         if (end > begin && text[end - 1] == '\r') --end;
         if (isBlank(text, begin, end) || text[begin] == '#') continue;
-        const std::string where = listName + ":" + std::to_string(lineNo);
+        const LineRef where{listName, lineNo};
         int64_t index = 0;
-        std::string path;
         if (!parseLine(text, begin, end, previous, where, &index, &path, error)) return false;
         if (path.empty()) return fail(error, where, "empty path");
         std::string resolved = joined(folder, path);
