@@ -31,9 +31,8 @@ void ConcurrentMemberCheck::run() {
         if (!store.GetEntryPath(index)) continue;
         platform::FileFacts found;
         std::string why = members_.lookAt(lookup, index, &found);
-        for (const FileIdentity& w : watched_)
-            if (why.empty() && w.device == found.device && w.inode == found.id) why = "is one of the outputs";
-        dataEnd = alignUp64(dataEnd + found.size, alignment_);
+        if (why.empty() && sameFileIn(watched_, found.device, found.id)) why = "is one of the outputs";
+        dataEnd = memberEnd(dataEnd, found.size, alignment_);
         if (why.empty() && !archiveFits(archiveEnd(dataEnd, end, alignment_)))
             why = "the archive would pass its size limit";
         if (!why.empty()) {

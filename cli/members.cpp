@@ -196,12 +196,8 @@ bool PackMembers::check(const std::vector<FileIdentity>& watched, std::vector<Ma
         if (!reason.empty()) return fail(error, where(index) + ": " + store_->GetEntryPath(index), reason);
         facts_[index] = factsOf(facts, &stamps);
         sizes_[index] = facts.size;
-        for (const FileIdentity& w : watched) {
-            if (w.device == facts.device && w.inode == facts.id) {
-                matches->push_back(Match{index, w});
-                break;
-            }
-        }
+        if (const FileIdentity* output = sameFileIn(watched, facts.device, facts.id))
+            matches->push_back(Match{index, *output});
     }
     // Packed into index order in place: the k-th member's index is never below k.
     uint32_t k = 0;

@@ -40,6 +40,12 @@ PackOutputs outputNamesOf(const PackOptions& options) {
     return outputs;
 }
 
+const FileIdentity* sameFileIn(const std::vector<FileIdentity>& among, uint64_t device, uint64_t inode) {
+    for (const FileIdentity& f : among)
+        if (f.device == device && f.inode == inode) return &f;
+    return nullptr;
+}
+
 std::vector<FileIdentity> existingOutputs(const PackOutputs& outputs) {
     std::vector<FileIdentity> found;
     for (OutputFile out : {outputs.archive, outputs.header, outputs.log}) {
@@ -66,11 +72,10 @@ bool checkOutputs(PackOutputs* outputs, const std::vector<FileIdentity>& inputs,
     }
     for (OutputFile* out : all) {
         if (!out->exists) continue;
-        for (std::size_t k = 0; k < inputs.size(); ++k) {
-            if (inputs[k].device == out->device && inputs[k].inode == out->inode)
-                return fail(error, out->name,
-                            "is the same file as " + labelOf(k) + "; it would be overwritten");
-        }
+        if (const FileIdentity* input = sameFileIn(inputs, out->device, out->inode))
+            return fail(error, out->name,
+                        "is the same file as " + labelOf(static_cast<std::size_t>(input - inputs.data())) +
+                            "; it would be overwritten");
     }
     return true;
 }

@@ -32,6 +32,10 @@ struct FileIdentity {
     uint64_t inode = 0;
 };
 
+// The identity in `among` that the file with these device and inode numbers has;
+// null when it is none of them.
+const FileIdentity* sameFileIn(const std::vector<FileIdentity>& among, uint64_t device, uint64_t inode);
+
 // The identities of those outputs that exist already; an output whose name does
 // not resolve is left out (checkOutputs reports it).
 std::vector<FileIdentity> existingOutputs(const PackOutputs& outputs);

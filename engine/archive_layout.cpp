@@ -19,6 +19,10 @@ uint32_t dataStart(uint32_t entryCount, uint32_t alignment) {
     return alignUp(headerRegionSize(entryCount), alignment);
 }
 
+uint64_t memberEnd(uint64_t start, uint64_t size, uint32_t alignment) {
+    return alignUp64(start + size, alignment);
+}
+
 uint64_t archiveEnd(uint64_t dataEnd, uint32_t entryCount, uint32_t alignment) {
     return alignUp64(dataEnd + uint64_t{kAttrRecordSize} * entryCount, alignment);
 }
@@ -26,6 +30,6 @@ uint64_t archiveEnd(uint64_t dataEnd, uint32_t entryCount, uint32_t alignment) {
 uint64_t archiveLength(const uint64_t* sizes, std::size_t count, uint32_t entryCount, uint32_t alignment) {
     uint64_t pos = dataStart(entryCount, alignment);
     for (std::size_t i = 0; i < count; ++i)
-        pos = alignUp64(pos + sizes[i], alignment);
+        pos = memberEnd(pos, sizes[i], alignment);
     return archiveEnd(pos, entryCount, alignment);
 }

@@ -21,6 +21,9 @@ uint32_t headerRegionSize(uint32_t entryCount);
 // Where the first member's data starts.
 uint32_t dataStart(uint32_t entryCount, uint32_t alignment);
 
+// Where the next member starts after one of `size` bytes placed at `start`.
+uint64_t memberEnd(uint64_t start, uint64_t size, uint32_t alignment);
+
 // Where an archive ends when its data (members placed up to `dataEnd`, already
 // aligned) is followed by the attribute table of `entryCount` records.
 uint64_t archiveEnd(uint64_t dataEnd, uint32_t entryCount, uint32_t alignment);

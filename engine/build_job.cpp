@@ -272,7 +272,7 @@ bool openMember(BuildJob* job) {
     // (A length past what a signed 32-bit position holds fails the size check below.)
     const uint64_t size = known ? known->size : std::min<uint64_t>(status.size, UINT32_MAX);
     // Refuse before writing a byte that the archive's 32-bit offsets could not describe.
-    uint64_t dataEnd = alignUp64(uint64_t{job->writeOffset} + size, job->alignment);
+    uint64_t dataEnd = memberEnd(job->writeOffset, size, job->alignment);
     if (size > INT32_MAX || !archiveFits(archiveEnd(dataEnd, job->entryCount, job->alignment))) {
         errno = 0; // no call failed: the message has no system reason
         jobFault(job, "archive too large[4]. \"%s\"\n", rec.path);
